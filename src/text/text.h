@@ -1,8 +1,10 @@
 // The GBK text helpers every module uses. Texts are GBK bytes in std::string;
-// positions are 1-based byte positions and -1 means "not found". A search
-// never matches starting on the second byte of a double-byte character (a byte
-// of 0x80 or more begins a two-byte character). All functions are pure and
-// safe from any thread; none throws.
+// positions are 1-based byte positions and -1 means "not found". A search,
+// split or replacement never matches starting on the second byte of a
+// double-byte character (a byte of 0x81..0xFE followed by another byte is one
+// two-byte character; 0x80, the euro sign, stands alone as it does for the
+// encoding converters). All functions are pure and safe from any thread; none
+// throws. Start positions of any value are safe.
 #pragma once
 
 #include <cstdint>
