@@ -35,9 +35,23 @@ inline size_t FindFromBoundary(std::string_view text, std::string_view needle, s
   return std::string_view::npos;
 }
 
+// First character boundary at or after byte index |pos|. A byte outside
+// 0x81..0xFE never begins a two-byte character, so a character always ends
+// right after it: the walk starts there instead of at the front of the text.
+inline size_t BoundaryAtOrAfter(std::string_view text, size_t pos) {
+  if (pos >= text.size()) return text.size();
+  size_t known = pos;
+  while (known > 0) {
+    auto c = static_cast<unsigned char>(text[known - 1]);
+    if (c < 0x81 || c > 0xFE) break;
+    --known;
+  }
+  return NextBoundary(text, known, pos);
+}
+
 // As FindFromBoundary, from the first boundary at or after byte index |from|.
 inline size_t FindAtBoundary(std::string_view text, std::string_view needle, size_t from) {
-  return FindFromBoundary(text, needle, NextBoundary(text, 0, from));
+  return FindFromBoundary(text, needle, BoundaryAtOrAfter(text, from));
 }
 
 }  // namespace tarvik::text_internal

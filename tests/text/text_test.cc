@@ -203,13 +203,46 @@ TEST(ReplaceAllTest, LeftToRightWithoutOverlapOrRescan) {
   EXPECT_EQ(RemoveAll("a\xd5\x5c\\", "\\"), "a\xd5\x5c");
 }
 
+// The plain definition: walk characters from the front, compare at each.
+int32_t ReferenceFind(const std::string& text, const std::string& needle, int32_t start) {
+  if (start < 1 || static_cast<size_t>(start) > text.size()) return -1;
+  for (size_t i = 0; i < text.size();) {
+    if (i + 1 >= static_cast<size_t>(start) && text.compare(i, needle.size(), needle) == 0) {
+      return static_cast<int32_t>(i) + 1;
+    }
+    auto lead = static_cast<unsigned char>(text[i]);
+    i += (lead >= 0x81 && lead <= 0xFE && i + 1 < text.size()) ? 2 : 1;
+  }
+  return -1;
+}
+
+TEST(TextSearchTest, AgreesWithThePlainDefinitionFromEveryStart) {
+  // Texts of bytes that are leads, trails or both, where a wrong guess about
+  // character boundaries shows.
+  const char alphabet[] = {'a', '\\', '\x81', '\xd5', '\x5c', '\xa1', '\x80'};
+  uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) % 7; };
+  for (int round = 0; round < 2000; ++round) {
+    std::string text, needle;
+    for (int i = 0, n = static_cast<int>(next()) * 2; i < n; ++i) text += alphabet[next()];
+    for (int i = 0, n = 1 + static_cast<int>(next()) % 2; i < n; ++i) needle += alphabet[next()];
+    for (int32_t start = 0; start <= static_cast<int32_t>(text.size()) + 1; ++start) {
+      ASSERT_EQ(FindText(text, needle, start), ReferenceFind(text, needle, start))
+          << "start " << start << " round " << round;
+    }
+  }
+}
+
 TEST(TextSearchTest, LongTextsStayLinear) {
-  // Many separators in a long double-byte text: quadratic walking would take
-  // minutes here.
+  // Many separators in a long double-byte text, and a scan that calls FindText
+  // again after each hit: walking from the front each time would take minutes.
   std::string text;
   for (int i = 0; i < 200000; ++i) text += "\xd5\x5c;";
   EXPECT_EQ(SplitText(text, ";").size(), 200000u);
   EXPECT_EQ(RemoveAll(text, ";").size(), 400000u);
+  int hits = 0;
+  for (int32_t p = FindText(text, ";"); p != -1; p = FindText(text, ";", p + 1)) ++hits;
+  EXPECT_EQ(hits, 200000);
 }
 
 }  // namespace
