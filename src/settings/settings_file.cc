@@ -73,8 +73,8 @@ std::string SettingsFile::SettingsFolder() const { return runDirectory_ + "\\dat
 
 std::string SiteLabel(std::string_view siteAddress) {
   std::string label = TextBetween(siteAddress, ".", ".");
-  // A site address is typed or loaded from a file: a label such as "/../x"
-  // must not steer the saved file out of the settings folder.
+  // A site address is typed or loaded from a file: a label such as "/x/y"
+  // must not steer the saved file into another folder.
   return label.empty() ? label : SafeFolderName(label);
 }
 

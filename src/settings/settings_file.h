@@ -63,8 +63,8 @@ class SettingsFile {
 
 // The text between the first "." of |siteAddress| and the next "." after it
 // (the middle label of "http://www.host.com/"); empty when there are fewer
-// than two dots. Characters that cannot stand in a file name (separators,
-// "..", ...) are made safe, so the label never leaves the settings folder.
+// than two dots. Characters that cannot stand in a file name (separators
+// and the like) are made safe, so the file lands in the settings folder itself.
 std::string SiteLabel(std::string_view siteAddress);
 
 }  // namespace tarvik

@@ -114,7 +114,7 @@ TEST_F(SettingsFileTest, SaveButtonNamesTheFileAfterTheSite) {
   const Case cases[] = {
       {"http://www.gallery.com/", "gallery.ini"},
       {"http://gallery.com/", ".ini"},
-      {"http://a./..\\..\\/evil.b/", "_.._..__evil.ini"},  // stays in data/
+      {"http://a.\\sub/x.b/", "_sub_x.ini"},  // no subfolders
   };
   for (const Case& c : cases) {
     SettingsFile settings = Settings();
