@@ -66,11 +66,29 @@ size_t Utf8SequenceLength(std::string_view s, size_t pos) {
   return len;
 }
 
-size_t GbkSkip(std::string_view s, size_t pos) { return static_cast<size_t>(GbkCharLength(s, pos)); }
+// An unreadable GBK character: a lead byte swallows the next byte only when
+// that byte could be a trail byte, so an ASCII marker after a stray lead byte
+// survives.
+size_t GbkSkip(std::string_view s, size_t pos) {
+  if (GbkCharLength(s, pos) == 1) return 1;
+  auto trail = static_cast<unsigned char>(s[pos + 1]);
+  return (trail >= 0x40 && trail <= 0xFE && trail != 0x7F) ? 2 : 1;
+}
 
 size_t Utf16Skip(std::string_view s, size_t pos) {
-  // |s| holds UTF-16LE bytes; an unpaired surrogate or other bad unit is 2 bytes.
-  return pos + 1 < s.size() ? 2 : 1;
+  // |s| holds UTF-16LE bytes. A surrogate pair (a character GBK lacks) is one
+  // character of 4 bytes; an unpaired surrogate or other bad unit is 2.
+  if (pos + 1 >= s.size()) return 1;
+  auto unit = [&](size_t at) {
+    return static_cast<unsigned>(static_cast<unsigned char>(s[at])) |
+           (static_cast<unsigned>(static_cast<unsigned char>(s[at + 1])) << 8);
+  };
+  unsigned first = unit(pos);
+  if (first >= 0xD800 && first <= 0xDBFF && pos + 3 < s.size()) {
+    unsigned second = unit(pos + 2);
+    if (second >= 0xDC00 && second <= 0xDFFF) return 4;
+  }
+  return 2;
 }
 
 std::u16string FromBytes(const std::string& bytes) {

@@ -32,6 +32,10 @@ TEST(EncodingTest, UnmappableAndInvalidBecomeQuestionMarks) {
   // GbkToUtf8: a lead byte with no valid trail, a lone lead byte at the end.
   EXPECT_EQ(GbkToUtf8("a\xff" "b"), "a?b");
   EXPECT_EQ(GbkToUtf8("a\xd6"), "a?");
+  // A stray lead byte must not swallow the ASCII marker after it.
+  EXPECT_EQ(GbkToUtf8("a\xd6<b>"), "a?<b>");
+  // A character outside the BMP is one "?", not two.
+  EXPECT_EQ(Utf16ToGbk(u"a\U0001F600z"), "a?z");
   EXPECT_EQ(Utf16ToGbk(std::u16string(1, char16_t(0xD800)) + u"x"), "?x");
 }
 
