@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/encoding.h"
+#include "platform/gbk_codec.h"
 
 namespace tarvik {
 namespace {
@@ -109,7 +109,7 @@ struct RegexEngine::Pcre {
 
 RegexEngine::RegexEngine(std::string_view pattern, RegexOptions options)
     : pattern_(pattern), options_(options) {
-  std::string utf8 = GbkToUtf8(pattern);
+  std::string utf8 = GbkCodec::Instance().ToUtf8(pattern);
   CompileContextPtr compileContext(pcre2_compile_context_create(nullptr));
   if (!compileContext) return;
   // The dialect's line break is the line feed alone, for ".", "^" and "$".
@@ -191,7 +191,7 @@ bool RegexEngine::Search(std::string_view subject, OnMatch onMatch) {
 
 std::optional<RegexMatchList> RegexEngine::Execute(std::string_view subject) {
   if (!pcre_) return std::nullopt;
-  std::string utf8 = GbkToUtf8(subject);
+  std::string utf8 = GbkCodec::Instance().ToUtf8(subject);
   const size_t width = 2 * (static_cast<size_t>(pcre_->groupCount) + 1);
   std::vector<size_t> offsets;
   bool ok = Search(utf8, [&](const PCRE2_SIZE* ovector) {
@@ -206,8 +206,8 @@ std::optional<RegexMatchList> RegexEngine::Execute(std::string_view subject) {
 std::optional<std::string> RegexEngine::Replace(std::string_view subject,
                                                 std::string_view replacement) {
   if (!pcre_) return std::nullopt;
-  std::string utf8 = GbkToUtf8(subject);
-  std::string utf8Replacement = GbkToUtf8(replacement);
+  std::string utf8 = GbkCodec::Instance().ToUtf8(subject);
+  std::string utf8Replacement = GbkCodec::Instance().ToUtf8(replacement);
   std::string out;
   out.reserve(utf8.size());
   size_t copied = 0;  // end of the subject text already in |out|
@@ -219,7 +219,7 @@ std::optional<std::string> RegexEngine::Replace(std::string_view subject,
   });
   if (!ok) return std::nullopt;
   out.append(utf8, copied, std::string::npos);
-  return Utf8ToGbk(out);
+  return GbkCodec::Instance().ToGbk(out);
 }
 
 }  // namespace tarvik

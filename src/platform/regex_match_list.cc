@@ -1,22 +1,10 @@
 #include "platform/regex_match_list.h"
 
-#include <algorithm>
 #include <utility>
 
-#include "platform/encoding.h"
+#include "platform/gbk_codec.h"
 
 namespace tarvik {
-namespace {
-
-// Pure ASCII reads the same in UTF-8 and GBK; most captured links and markup
-// are ASCII, so they skip the converter.
-bool IsAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-}  // namespace
-
 RegexMatchList::RegexMatchList(std::string utf8Subject, int groupCount, std::vector<size_t> offsets)
     : subject_(std::move(utf8Subject)),
       groupCount_(groupCount),
@@ -30,7 +18,7 @@ std::string RegexMatchList::Text(int match, int group) const {
   size_t end = offsets_[at + 1];
   if (start == kUnset || end == kUnset || end <= start || end > subject_.size()) return {};
   std::string_view piece(subject_.data() + start, end - start);
-  return IsAscii(piece) ? std::string(piece) : Utf8ToGbk(piece);
+  return GbkCodec::Instance().ToGbk(piece);
 }
 
 }  // namespace tarvik
