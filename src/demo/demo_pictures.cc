@@ -71,7 +71,7 @@ constexpr uint16_t kGlyphs[11] = {
 };
 
 void DrawLabel(std::vector<uint8_t>& rgb, int width, int height, const std::string& label) {
-  int cell = std::max(2, height / 36);
+  int cell = std::max(2, height / 60);
   int labelWidth = static_cast<int>(label.size()) * 4 * cell + cell;
   int labelHeight = 7 * cell;
   int x0 = cell, y0 = height - labelHeight - cell;

@@ -19,7 +19,11 @@ int ServeDemoUntilInterrupted(const DemoOptions& options, int port) {
 
   int result = 0;
   {
-    DemoSite site(options);
+    // Nobody reads the log of a site served from the command line, and it
+    // would grow without bound.
+    DemoOptions served = options;
+    served.keepRequestLog = false;
+    DemoSite site(served);
     if (!site.Start(port)) {
       std::fprintf(stderr, "cannot serve the demo site on 127.0.0.1:%d\n", port);
       result = 1;
