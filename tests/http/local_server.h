@@ -14,9 +14,11 @@ class LocalServer {
  public:
   LocalServer() {
     // Enough workers that keep-alive clients on several threads never wait
-    // for each other, and connections that stay open for the whole test.
+    // for each other; connections stay open for any number of requests but
+    // close after a second idle, which is how long stopping may take.
     server_.new_task_queue = [] { return new httplib::ThreadPool(16); };
     server_.set_keep_alive_max_count(100000);
+    server_.set_keep_alive_timeout(1);
   }
   ~LocalServer() {
     server_.stop();
