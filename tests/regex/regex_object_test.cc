@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/encoding.h"
@@ -218,6 +219,32 @@ TEST(RegexObjectTest, CatastrophicBacktrackingGivesUpQuickly) {
     std::string replaced = regex.Replace(as, "x");
     EXPECT_TRUE(replaced.empty() || replaced == as) << "replaced " << replaced.size() << " bytes";
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  }
+}
+
+// Gallery tasks run side by side, each with its own object.
+TEST(RegexObjectTest, ObjectsOnSeveralThreadsAreIndependent) {
+  std::string page;
+  for (int i = 1; i <= 200; ++i) {
+    page += "<li><a href='/c/" + std::to_string(i) + "/'>" + Gbk("分类") + "</a></li>\n";
+  }
+  std::vector<int32_t> counts(4, 0);
+  std::vector<std::string> lasts(4);
+  std::vector<std::thread> threads;
+  for (size_t t = 0; t < counts.size(); ++t) {
+    threads.emplace_back([&, t] {
+      for (int round = 0; round < 20; ++round) {
+        RegexObject regex;
+        regex.Create(kCategoryPattern);
+        counts[t] = regex.Execute(page);
+        lasts[t] = regex.SubMatchText(200, 1) + regex.SubMatchText(200, 2);
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  for (size_t t = 0; t < counts.size(); ++t) {
+    EXPECT_EQ(counts[t], 200);
+    EXPECT_EQ(lasts[t], "/c/200/" + Gbk("分类"));
   }
 }
 
