@@ -220,7 +220,11 @@ void QtWindow::ApplyState(int32_t index) {
     case ControlKind::kEdit: {
       auto* edit = static_cast<QLineEdit*>(widget);
       // Setting an equal text would only move the user's cursor.
-      if (edit->text() != text) edit->setText(text);
+      if (edit->text() != text) {
+        edit->setText(text);
+        // Show the start of a long text unless the user is editing it.
+        if (!edit->hasFocus()) edit->setCursorPosition(0);
+      }
       break;
     }
     case ControlKind::kSpinEdit: {
