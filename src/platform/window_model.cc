@@ -100,6 +100,14 @@ int32_t WindowModel::ListAppendRow(std::string_view list) {
   return row;
 }
 
+void WindowModel::ListClear(std::string_view list) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ControlState* control = Find(list, ControlKind::kList);
+  if (!control || control->rows.empty()) return;
+  control->rows.clear();
+  Record(*control, ChangeKind::kRowsCleared, 0);
+}
+
 void WindowModel::ListSetCell(std::string_view list, int32_t row, int32_t column,
                               std::string_view text) {
   std::lock_guard<std::mutex> lock(mutex_);

@@ -28,6 +28,7 @@ namespace tarvik {
 enum class ChangeKind {
   kState,      // text, caption, tick or enabled state of |control|
   kRowsAdded,  // |control| (a list view) has more rows; |row| is the first new one
+  kRowsCleared,  // every row of |control| (a list view) was removed
   kCell,       // a cell of row |row| of |control| changed
   kShowRow,    // the window should scroll row |row| of |control| into view
 };
@@ -81,6 +82,8 @@ class WindowModel {
   // Adds an empty row at the end of a list view; returns its index (from 0),
   // or -1 when |list| is not a list view.
   int32_t ListAppendRow(std::string_view list);
+  // Removes every row of a list view.
+  void ListClear(std::string_view list);
   // Sets one cell; a row or column that does not exist is left alone.
   void ListSetCell(std::string_view list, int32_t row, int32_t column, std::string_view text);
   // Asks the view to scroll |row| into view; a row that does not exist is ignored.
