@@ -38,9 +38,15 @@ QVariant ListTableModel::headerData(int section, Qt::Orientation orientation, in
 }
 
 void ListTableModel::SyncRows() {
-  // Rows are only ever appended, so the count only grows.
   int now = model_.ListRowCount(index_);
-  if (now <= rows_) return;
+  if (now < rows_) {
+    // The list was emptied (and perhaps refilled in part) since the last look.
+    beginResetModel();
+    rows_ = now;
+    endResetModel();
+    return;
+  }
+  if (now == rows_) return;
   beginInsertRows(QModelIndex(), rows_, now - 1);
   rows_ = now;
   endInsertRows();

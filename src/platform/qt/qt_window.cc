@@ -172,6 +172,7 @@ void QtWindow::Refresh() {
         states.insert(change.control);
         break;
       case ChangeKind::kRowsAdded:
+      case ChangeKind::kRowsCleared:
         lists[change.control].rowsAdded = true;
         break;
       case ChangeKind::kCell: {
