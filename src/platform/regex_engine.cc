@@ -103,7 +103,6 @@ struct RegexEngine::Pcre {
   MatchContextPtr matchContext;
   MatchDataPtr matchData;
   JitStackPtr jitStack;
-  bool jit = false;
   int groupCount = 0;
 };
 
@@ -142,7 +141,6 @@ RegexEngine::RegexEngine(std::string_view pattern, RegexOptions options)
     pcre->jitStack.reset(pcre2_jit_stack_create(kJitStackStartBytes, kJitStackMaxBytes, nullptr));
     if (pcre->jitStack) {
       pcre2_jit_stack_assign(pcre->matchContext.get(), nullptr, pcre->jitStack.get());
-      pcre->jit = true;
     }
   }
   pcre->code = std::move(code);
