@@ -19,6 +19,7 @@ class LocalServer {
     server_.new_task_queue = [] { return new httplib::ThreadPool(16); };
     server_.set_keep_alive_max_count(100000);
     server_.set_keep_alive_timeout(1);
+    server_.set_tcp_nodelay(true);
   }
   ~LocalServer() {
     server_.stop();
