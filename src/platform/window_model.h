@@ -26,11 +26,11 @@ namespace tarvik {
 
 // What a change touched. Rows are only meaningful for list views.
 enum class ChangeKind {
-  kState,      // text, caption, tick or enabled state of |control|
-  kRowsAdded,  // |control| (a list view) has more rows; |row| is the first new one
+  kState,        // text, caption, tick or enabled state of |control|
+  kRowsAdded,    // |control| (a list view) has more rows; |row| is the first new one
   kRowsCleared,  // every row of |control| (a list view) was removed
-  kCell,       // a cell of row |row| of |control| changed
-  kShowRow,    // the window should scroll row |row| of |control| into view
+  kCell,         // a cell of row |row| of |control| changed
+  kShowRow,      // the window should scroll row |row| of |control| into view
 };
 
 struct Change {
