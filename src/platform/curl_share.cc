@@ -4,6 +4,7 @@
 
 #include <array>
 #include <mutex>
+#include <vector>
 
 namespace tarvik {
 namespace {
@@ -38,11 +39,52 @@ CURLSH* MakeShare() {
   return share;
 }
 
+// Idle handles kept for reuse; more than this many idle at once are freed.
+constexpr size_t kMaxIdleHandles = 64;
+
+std::mutex poolMutex;
+std::vector<CURL*>& IdleHandles() {  // guarded by poolMutex
+  // Never destroyed, like the share the handles point at.
+  static auto* handles = new std::vector<CURL*>;
+  return *handles;
+}
+
 }  // namespace
 
 CURLSH* CurlShare() {
   static CURLSH* share = MakeShare();
   return share;
+}
+
+CURL* AcquireEasyHandle() {
+  if (CurlShare() == nullptr) return nullptr;
+  {
+    std::lock_guard lock(poolMutex);
+    auto& idle = IdleHandles();
+    if (!idle.empty()) {
+      CURL* handle = idle.back();
+      idle.pop_back();
+      return handle;
+    }
+  }
+  return curl_easy_init();
+}
+
+void ReleaseEasyHandle(CURL* handle) {
+  if (handle == nullptr) return;
+  // What the next borrower must not inherit: the cookies of this one's
+  // conversation and any option it set.
+  curl_easy_setopt(handle, CURLOPT_COOKIELIST, "ALL");
+  curl_easy_reset(handle);
+  {
+    std::lock_guard lock(poolMutex);
+    auto& idle = IdleHandles();
+    if (idle.size() < kMaxIdleHandles) {
+      idle.push_back(handle);
+      return;
+    }
+  }
+  curl_easy_cleanup(handle);
 }
 
 }  // namespace tarvik

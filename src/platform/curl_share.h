@@ -5,6 +5,7 @@
 #pragma once
 
 typedef void CURLSH;
+typedef void CURL;
 
 namespace tarvik {
 
@@ -12,5 +13,14 @@ namespace tarvik {
 // and returns the share. The share lives until the process exits; any
 // number of threads may use it at once, each through its own easy handle.
 CURLSH* CurlShare();
+
+// An easy handle from a process-wide pool of idle ones, or a new one;
+// nullptr when libcurl cannot make one. Creating a handle per request costs
+// as much as a keep-alive request itself, so components borrow them.
+CURL* AcquireEasyHandle();
+
+// Returns |handle| to the pool with its cookies forgotten and its options
+// reset, or frees it when the pool is full. Thread-safe.
+void ReleaseEasyHandle(CURL* handle);
 
 }  // namespace tarvik

@@ -103,11 +103,7 @@ std::string CharsetOf(std::string_view contentType) {
 std::string LastHttpError() { return lastError; }
 
 HttpComponent::HttpComponent() {
-  if (CurlShare() == nullptr) {
-    Fail("the HTTP library could not be initialised");
-    return;
-  }
-  curl_ = curl_easy_init();
+  curl_ = AcquireEasyHandle();
   if (curl_ == nullptr) Fail("no HTTP handle could be created");
   options_[kOptionUserAgent] = std::string(kDefaultUserAgent);
   options_[kOptionIgnoreCertErrors] = int32_t{0};
@@ -117,7 +113,7 @@ HttpComponent::HttpComponent() {
 HttpComponent::~HttpComponent() {
   Abort();
   JoinTransfer();
-  if (curl_ != nullptr) curl_easy_cleanup(curl_);
+  ReleaseEasyHandle(curl_);
 }
 
 bool HttpComponent::Fail(std::string message) {

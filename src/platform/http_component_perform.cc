@@ -15,6 +15,12 @@ using Clock = std::chrono::steady_clock;
 constexpr size_t kMaxBodyBytes = size_t{1} << 30;
 // Redirects the component follows on its own before giving up.
 constexpr long kMaxAutoRedirects = 10;
+// Connections the process-wide cache keeps; libcurl's default of 5 would
+// close a connection after every request once more threads than that fetch
+// at the same time.
+constexpr long kMaxCachedConnections = 256;
+// Largest body a Content-Length may make us reserve up front.
+constexpr size_t kMaxReserveBytes = size_t{16} << 20;
 
 struct SlistDeleter {
   void operator()(curl_slist* list) const { curl_slist_free_all(list); }
@@ -78,6 +84,10 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
     }
   } else if (size_t colon = line.find(':'); colon != std::string::npos && colon > 0) {
     response.headers.emplace_back(Trim(line.substr(0, colon)), Trim(line.substr(colon + 1)));
+    if (NameIs(response.headers.back().first, "Content-Length")) {
+      size_t length = std::strtoull(response.headers.back().second.c_str(), nullptr, 10);
+      response.body.reserve(std::min(length, kMaxReserveBytes));
+    }
   }
   return length;
 }
@@ -138,6 +148,7 @@ HttpResponseData HttpComponent::Perform(HttpTransfer& transfer, std::string& err
   curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, transfer.followRedirects ? 1L : 0L);
   curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxAutoRedirects);
+  curl_easy_setopt(curl, CURLOPT_MAXCONNECTS, kMaxCachedConnections);
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(transfer.connectMs));
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
