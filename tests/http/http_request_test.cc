@@ -273,6 +273,33 @@ TEST_F(HttpRequestTest, FailuresLeaveAnEmptyResponse) {
   EXPECT_EQ(request.GetStatus(), 0);
 }
 
+TEST_F(HttpRequestTest, RecreateKeepsUrlAndResetsTheRest) {
+  HttpRequest request;
+  EXPECT_EQ(std::get<int32_t>(request.Option(HttpComponent::kOptionIgnoreCertErrors)), 0x3300);
+  request.SetIgnoreCertificateErrors(0);
+  request.SetCookieMode(1);
+  request.MergeCookies("a=1");
+  request.Open(server_.Url("/echo"));
+  request.Recreate();
+  EXPECT_EQ(request.GetCookieMode(), CookieMode::None);
+  EXPECT_EQ(std::get<int32_t>(request.Option(HttpComponent::kOptionIgnoreCertErrors)), 0x3300);
+  EXPECT_EQ(request.Url(), server_.Url("/echo"));
+  request.SetCookieMode(1);
+  EXPECT_EQ(request.JarCookies(), "");
+  request.SetCookieMode(7);  // out of range counts as None
+  EXPECT_EQ(request.GetCookieMode(), CookieMode::None);
+}
+
+TEST_F(HttpRequestTest, AsynchronousExchange) {
+  HttpRequest request;
+  request.SetCookieMode(1);  // no cookie intake or redirects while asynchronous
+  request.Open("GET", server_.Url("/chain/1"), 1);
+  request.Send();
+  EXPECT_EQ(request.WaitForResponse(30), 1);
+  EXPECT_EQ(request.GetStatus(), 302);
+  EXPECT_EQ(request.JarCookies(), "");
+}
+
 TEST_F(HttpRequestTest, UrlWithoutSchemeGetsHttp) {
   HttpRequest request;
   request.Open("127.0.0.1:" + std::to_string(server_.Port()) + "/echo");
