@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTableView>
@@ -128,6 +129,21 @@ TEST_F(QtWindowTest, WorkerChangesShowInTheWidgets) {
   QAbstractItemModel* table = Widget<QTableView>("list")->model();
   ASSERT_EQ(table->rowCount(), 1);
   EXPECT_EQ(table->index(0, 1).data().toString(), QString::fromUtf8("名"));
+}
+
+// A list emptied and refilled to as many rows between two refreshes once
+// kept painting the old rows: the view must be told to forget them.
+TEST_F(QtWindowTest, ListClearedAndRefilledBetweenRefreshesIsRepainted) {
+  for (int i = 0; i < 3; ++i) model_.ListSetCell("list", model_.ListAppendRow("list"), 0, "old");
+  window_->Refresh();
+  QAbstractItemModel* table = Widget<QTableView>("list")->model();
+  QSignalSpy resets(table, &QAbstractItemModel::modelReset);
+  model_.ListClear("list");
+  for (int i = 0; i < 3; ++i) model_.ListAppendRow("list");
+  window_->Refresh();
+  EXPECT_EQ(resets.count(), 1);
+  ASSERT_EQ(table->rowCount(), 3);
+  EXPECT_EQ(table->index(0, 0).data().toString(), "");
 }
 
 TEST_F(QtWindowTest, ClickRunsItsHandlerOnTheWindowThread) {

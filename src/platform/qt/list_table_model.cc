@@ -52,6 +52,12 @@ void ListTableModel::SyncRows() {
   endInsertRows();
 }
 
+void ListTableModel::Reset() {
+  beginResetModel();
+  rows_ = model_.ListRowCount(index_);
+  endResetModel();
+}
+
 void ListTableModel::RowsChanged(int first, int last) {
   first = std::max(first, 0);
   last = std::min(last, rows_ - 1);

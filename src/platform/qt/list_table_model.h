@@ -26,6 +26,8 @@ class ListTableModel : public QAbstractTableModel {
 
   // Announces the rows the window model gained since the last call.
   void SyncRows();
+  // Announces that every row may have changed, and the current row count.
+  void Reset();
   // Announces that cells of rows |first| to |last| may have changed.
   void RowsChanged(int first, int last);
 

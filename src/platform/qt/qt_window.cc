@@ -33,6 +33,7 @@ void Place(QWidget* widget, const Rect& place) {
 // What one batch of changes means for one list view.
 struct ListWork {
   bool rowsAdded = false;
+  bool cleared = false;
   int firstChanged = -1;
   int lastChanged = -1;
   int showRow = -1;
@@ -172,8 +173,10 @@ void QtWindow::Refresh() {
         states.insert(change.control);
         break;
       case ChangeKind::kRowsAdded:
-      case ChangeKind::kRowsCleared:
         lists[change.control].rowsAdded = true;
+        break;
+      case ChangeKind::kRowsCleared:
+        lists[change.control].cleared = true;
         break;
       case ChangeKind::kCell: {
         ListWork& work = lists[change.control];
@@ -191,7 +194,13 @@ void QtWindow::Refresh() {
   for (const auto& [index, work] : lists) {
     ListTableModel* table = lists_[index];
     if (!table) continue;
-    if (work.rowsAdded) table->SyncRows();
+    // Rows emptied and refilled since the last look may number as many as
+    // before: only a reset makes the view forget what it painted.
+    if (work.cleared) {
+      table->Reset();
+    } else if (work.rowsAdded) {
+      table->SyncRows();
+    }
     if (work.firstChanged >= 0) table->RowsChanged(work.firstChanged, work.lastChanged);
     if (work.showRow >= 0) {
       static_cast<QTableView*>(widgets_[index])->scrollTo(table->index(work.showRow, 0));
