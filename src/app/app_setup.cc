@@ -4,8 +4,8 @@
 #include <iostream>
 
 #include "crawler/control_ids.h"
-#include "platform/encoding.h"
 #include "demo/demo_catalog.h"
+#include "platform/encoding.h"
 #include "platform/host_routing.h"
 
 namespace tarvik {

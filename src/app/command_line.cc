@@ -31,8 +31,9 @@ bool IsRoute(const std::string& route) {
 }  // namespace
 
 std::optional<int> ParseCommandLine(int argc, char** argv, AppOptions* options) {
-  CLI::App app{"Tarvik: harvests the photo galleries of a gallery site onto the local disk.\n"
-               "Without a mode flag it opens the main window."};
+  CLI::App app{
+      "Tarvik: harvests the photo galleries of a gallery site onto the local disk.\n"
+      "Without a mode flag it opens the main window."};
   app.set_version_flag("--version", "tarvik 0.1");
 
   bool headless = false;
@@ -40,12 +41,15 @@ std::optional<int> ParseCommandLine(int argc, char** argv, AppOptions* options) 
   app.add_flag("--headless", headless, "run one crawl without a window, exit when it ends");
   app.add_flag("--serve-demo", serveDemo, "serve the built-in demo site until interrupted");
   app.add_flag("--demo", options->demo, "crawl the built-in demo site (served in-process)");
-  app.add_option("--config", options->configFile, "load edit-box settings from this settings file first")
+  app.add_option("--config", options->configFile,
+                 "load edit-box settings from this settings file first")
       ->check(CLI::ExistingFile);
   app.add_option("--site", options->siteUrl, "site address (home page URL)");
-  app.add_option("--image-base", options->imageBase, "image server address, e.g. http://img.example.com/pic/");
+  app.add_option("--image-base", options->imageBase,
+                 "image server address, e.g. http://img.example.com/pic/");
   app.add_option("--out", options->outDir, "picture folder (unticks the default-folder box)");
-  app.add_flag("--no-categories", options->noCategories, "category mode off: crawl the site address as one category");
+  app.add_flag("--no-categories", options->noCategories,
+               "category mode off: crawl the site address as one category");
   app.add_option("--collect-threads", options->collectThreads, "collection threads (1 to 100)")
       ->check(CLI::Range(1, 100));
   app.add_option("--download-threads", options->downloadThreads, "download threads (1 to 100)")
@@ -74,7 +78,9 @@ std::optional<int> ParseCommandLine(int argc, char** argv, AppOptions* options) 
     std::cerr << "tarvik: --headless and --serve-demo cannot be combined\n";
     return kExitBadArguments;
   }
-  options->mode = headless ? AppMode::kHeadless : serveDemo ? AppMode::kServeDemo : AppMode::kWindow;
+  options->mode = headless    ? AppMode::kHeadless
+                  : serveDemo ? AppMode::kServeDemo
+                              : AppMode::kWindow;
   return std::nullopt;
 }
 

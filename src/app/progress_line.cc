@@ -18,13 +18,15 @@ std::string FormatProgress(const ProgressFigures& figures) {
   if (rate > 0 && left > 0) {
     auto secondsLeft = static_cast<int64_t>(left / rate + 0.5);
     std::snprintf(buffer, sizeof(buffer), " | %lld:%02lld left",
-                  static_cast<long long>(secondsLeft / 60), static_cast<long long>(secondsLeft % 60));
+                  static_cast<long long>(secondsLeft / 60),
+                  static_cast<long long>(secondsLeft % 60));
     line += buffer;
   }
   return line;
 }
 
-ProgressLine::ProgressLine(bool enabled) : enabled_(enabled), terminal_(isatty(STDERR_FILENO) == 1) {}
+ProgressLine::ProgressLine(bool enabled)
+    : enabled_(enabled), terminal_(isatty(STDERR_FILENO) == 1) {}
 
 void ProgressLine::Show(const ProgressFigures& figures, bool force) {
   if (!enabled_) return;

@@ -11,7 +11,7 @@ struct ProgressFigures {
   int32_t total = 0;      // pictures announced
   int32_t done = 0;       // saved, skipped or failed
   int32_t saved = 0;
-  double seconds = 0;     // since the crawl started
+  double seconds = 0;  // since the crawl started
 };
 
 // "已下载图片：12/40 | 正在采集任务数：1 | 正在下载的任务数：3 | 5.2 pictures/s | 0:05 left".

@@ -14,11 +14,13 @@
 namespace tarvik {
 namespace {
 
-constexpr char kDownloadedLabel[] = "\xD2\xD1\xCF\xC2\xD4\xD8\xCD\xBC\xC6\xAC\xA3\xBA";  // 已下载图片：
+constexpr char kDownloadedLabel[] =
+    "\xD2\xD1\xCF\xC2\xD4\xD8\xCD\xBC\xC6\xAC\xA3\xBA";  // 已下载图片：
 constexpr char kCollectingLabel[] =
     "\xD5\xFD\xD4\xDA\xB2\xC9\xBC\xAF\xC8\xCE\xCE\xF1\xCA\xFD\xA3\xBA";  // 正在采集任务数：
-constexpr char kDownloadingLabel[] =
-    "\xD5\xFD\xD4\xDA\xCF\xC2\xD4\xD8\xB5\xC4\xC8\xCE\xCE\xF1\xCA\xFD\xA3\xBA";  // 正在下载的任务数：
+constexpr char
+    kDownloadingLabel[] = "\xD5\xFD\xD4\xDA\xCF\xC2\xD4\xD8\xB5\xC4\xC8\xCE\xCE\xF1\xCA\xFD\xA3"
+                          "\xBA";  // 正在下载的任务数：
 
 constexpr int32_t kPoolIdleTimeoutMs = 5000;
 constexpr int32_t kCategoryPoolMaxThreads = 2;

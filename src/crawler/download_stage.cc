@@ -103,9 +103,8 @@ void DownloadImageTask(int32_t /*number*/, int32_t /*unused*/) {
     return;
   }
 
-  std::optional<std::string> body =
-      FetchPicture(ImageUrl(g.settings.ImageServer(), job->galleryUrl, job->number),
-                   job->galleryUrl);
+  std::optional<std::string> body = FetchPicture(
+      ImageUrl(g.settings.ImageServer(), job->galleryUrl, job->number), job->galleryUrl);
   if (!body) {
     g.counters.failedImageCount.fetch_add(1);
     return;

@@ -63,7 +63,7 @@ std::string ResolveLink(std::string_view pageUrl, std::string_view link) {
   if (SchemeLength(trimmed) > 0) return trimmed;
 
   size_t schemeLength = SchemeLength(pageUrl);
-  if (schemeLength == 0) return trimmed;  // nothing to resolve against
+  if (schemeLength == 0) return trimmed;                          // nothing to resolve against
   std::string_view scheme = pageUrl.substr(0, schemeLength - 2);  // "http:"
   if (trimmed.starts_with("//")) return std::string(scheme) + trimmed;
 

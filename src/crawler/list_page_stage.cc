@@ -47,8 +47,7 @@ void EnumerateListPagesTask(int32_t /*unused*/, int32_t /*unused2*/) {
   ListPagePlan plan = PlanListPages(countText);
 
   for (int32_t k = 1; k <= plan.total; ++k) {
-    std::string pageUrl =
-        k == 1 ? url : url + "list_" + plan.prefix + "_" + ToDecimal(k) + ".html";
+    std::string pageUrl = k == 1 ? url : url + "list_" + plan.prefix + "_" + ToDecimal(k) + ".html";
     g.listPageQueue.PushText(pageUrl);
     // After Stop nothing more can run: stop queueing what would be thrown away.
     if (!g.collectPool.Post(CollectGalleriesTask)) break;
