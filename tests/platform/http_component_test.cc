@@ -256,7 +256,7 @@ TEST(HttpComponentTest, ComponentsShareConnectionsAcrossThreads) {
   RawHttpServer server([](const std::string&) { return Ok(std::string(1000, 'z')); });
   std::vector<std::thread> threads;
   std::atomic<int> failures{0};
-  for (int t = 0; t < 4; ++t) {
+  for (int t = 0; t < 8; ++t) {
     threads.emplace_back([&] {
       for (int i = 0; i < 25; ++i) {
         HttpComponent component;  // one per request, as callers make them
@@ -269,7 +269,9 @@ TEST(HttpComponentTest, ComponentsShareConnectionsAcrossThreads) {
   }
   for (auto& thread : threads) thread.join();
   EXPECT_EQ(failures.load(), 0);
-  EXPECT_LE(server.Connections(), 8);
+  // More threads than libcurl keeps connections by default: before the cache
+  // was enlarged, every request beyond that closed a connection.
+  EXPECT_LE(server.Connections(), 16);
 }
 
 TEST(HttpComponentTest, NamedProxyGetsAbsoluteUri) {
