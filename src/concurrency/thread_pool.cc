@@ -15,20 +15,13 @@ constexpr intptr_t kStopAddress = -2;
 constexpr int32_t kStopArgument = -1;
 constexpr int64_t kPumpSliceMs = 20;
 constexpr int kManagerWaitSlices = 21;
-constexpr uint64_t kOneQueued = 1;
-constexpr uint64_t kOneBusy = uint64_t{1} << 32;
-
-int32_t Queued(uint64_t work) { return static_cast<int32_t>(work & 0xFFFFFFFFu); }
-int32_t Busy(uint64_t work) { return static_cast<int32_t>(work >> 32); }
 
 }  // namespace
 
-// Everything one life of the pool shares with its threads. Each thread holds
-// the Run it was started for, so a thread that outlives a Stop only ever
-// touches its own Run's queue and events, never those of a later Create.
+// The events of one life of the pool (Create to teardown). Each thread holds
+// the Run it was started for: the thread that tears the pool down still
+// signals these after the pool may have been created again or destroyed.
 struct ThreadPool::Run {
-  CompletionPort port;
-  Event demand{Event::ResetMode::Auto, false};    // more tasks than workers: wakes the manager
   Event started{Event::ResetMode::Auto, false};   // a worker reported in; also raised at teardown
   Event taskDone{Event::ResetMode::Auto, false};  // a task finished
   Event runGate{Event::ResetMode::Manual, true};  // closed while paused
@@ -83,9 +76,10 @@ int32_t ThreadPool::Create(std::optional<int32_t> initialThreads, std::optional<
     run_ = run;
     lastRun_ = run;
   }
+  demand_.Reset();
   accepting_ = 1;
   threadCount_ = 0;
-  work_ = 0;
+  ResetCounters();
 
   ++run->members;
   if (!StartDetachedThread([this, run] { ManagerLoop(run); }, 8192)) {
@@ -117,9 +111,8 @@ int32_t ThreadPool::Create(std::optional<int32_t> initialThreads, std::optional<
     // the manager wakes, sees the pool is not Running and ends. The last of
     // them tears down, and this Create returns once the pool is Stopped.
     accepting_ = 0;
-    for (int32_t i = 0; i < created; ++i)
-      run->port.Post({kStopAddress, kStopArgument, kStopArgument});
-    run->demand.Set();
+    for (int32_t i = 0; i < created; ++i) port_.Post({kStopAddress, kStopArgument, kStopArgument});
+    demand_.Set();
     LetGo(run);
     while (!run->ended.Wait(kPumpSliceMs)) {
       if (pumpMessages) PumpMessages();
@@ -143,17 +136,18 @@ bool ThreadPool::StartWorker(const std::shared_ptr<Run>& run, bool idleExit) {
 }
 
 void ThreadPool::WorkerLoop(const std::shared_ptr<Run>& run, bool idleExit) {
+  CounterSlot& counts = slots_[nextSlot_.fetch_add(1) % kCounterSlots];
   ++threadCount_;
   if (state_.load() != static_cast<int32_t>(PoolState::Stopping)) run->started.Set();
   for (;;) {
     CompletionPacket packet;
-    bool taken = run->port.Dequeue(&packet, idleExit ? int64_t{idleTimeoutMs_.load()} : -1);
+    bool taken = port_.Dequeue(&packet, idleExit ? int64_t{idleTimeoutMs_.load()} : -1);
     // A paused pool holds every worker here, each with the task it just took.
     run->runGate.Wait();
     if (accepting_.load() != 1 || !taken || packet.address == kStopAddress) break;
-    work_.fetch_add(kOneBusy - kOneQueued);
+    counts.started.fetch_add(1);
     reinterpret_cast<TaskRoutine>(packet.address)(packet.first, packet.second);
-    work_.fetch_sub(kOneBusy);
+    counts.finished.fetch_add(1);
     run->taskDone.Set();
   }
   --threadCount_;
@@ -161,12 +155,11 @@ void ThreadPool::WorkerLoop(const std::shared_ptr<Run>& run, bool idleExit) {
 }
 
 void ThreadPool::ManagerLoop(const std::shared_ptr<Run>& run) {
-  run->demand.Wait();
+  demand_.Wait();
   int failures = 0;
   while (state_.load() == static_cast<int32_t>(PoolState::Running)) {
     int32_t threads = threadCount_.load();
-    uint64_t work = work_.load();
-    if (threads < maxThreads_.load() && Busy(work) + Queued(work) > threads) {
+    if (threads < maxThreads_.load() && Outstanding() > threads) {
       if (StartWorker(run, true)) {
         failures = 0;
         int32_t now = threadCount_.load();
@@ -176,7 +169,7 @@ void ThreadPool::ManagerLoop(const std::shared_ptr<Run>& run) {
         failures = 0;
       }
     } else {
-      run->demand.Wait();
+      demand_.Wait();
     }
     run->runGate.Wait();  // no growth while paused
   }
@@ -193,10 +186,10 @@ void ThreadPool::TearDown(const std::shared_ptr<Run>& run) {
     std::lock_guard<std::mutex> lock(runMutex_);
     if (run_ == run) run_.reset();
   }
-  run->port.Clear();  // tasks still queued are discarded with the pool
+  port_.Clear();  // tasks still queued are discarded with the pool
   accepting_ = 0;
   threadCount_ = 0;
-  work_ = 0;
+  ResetCounters();
   state_.exchange(static_cast<int32_t>(PoolState::Stopped));
   // From here on only the Run is touched: the pool object may already be
   // created again, or destroyed.
@@ -210,21 +203,24 @@ std::shared_ptr<ThreadPool::Run> ThreadPool::RunningRun() {
   return run_;
 }
 
-void ThreadPool::WakeManagerIfShort(Run& run) {
+void ThreadPool::WakeManagerIfShort() {
+  // The counters tasks change are read only when the pool may still grow.
   int32_t threads = threadCount_.load();
-  uint64_t work = work_.load();
-  if (threads < maxThreads_.load() && Busy(work) + Queued(work) > threads) run.demand.Set();
+  if (threads >= maxThreads_.load()) return;
+  if (Outstanding() > threads) demand_.Set();
 }
 
 int32_t ThreadPool::Stop(StopMode mode, int32_t timeoutMs, bool pumpMessages) {
   std::shared_ptr<Run> run;
+  int32_t was = static_cast<int32_t>(PoolState::Running);
   {
-    // Under runMutex_, so a Post either finished before the state changed
-    // (and its task is ahead of the stop packets) or sees Stopping.
+    // Under the port's lock, so a Post either finished before the state
+    // changed (its task is ahead of the stop packets) or sees Stopping.
     std::lock_guard<std::mutex> lock(runMutex_);
-    int32_t expected = static_cast<int32_t>(PoolState::Running);
-    if (!state_.compare_exchange_strong(expected, static_cast<int32_t>(PoolState::Stopping))) {
-      return expected == static_cast<int32_t>(PoolState::Stopped) ? 1 : 0;
+    port_.WithLock(
+        [&] { state_.compare_exchange_strong(was, static_cast<int32_t>(PoolState::Stopping)); });
+    if (was != static_cast<int32_t>(PoolState::Running)) {
+      return was == static_cast<int32_t>(PoolState::Stopped) ? 1 : 0;
     }
     run = run_;
   }
@@ -235,7 +231,7 @@ int32_t ThreadPool::Stop(StopMode mode, int32_t timeoutMs, bool pumpMessages) {
 
   run->taskDone.Set();
   run->started.Set();
-  run->demand.Set();
+  demand_.Set();
   run->runGate.Set();  // a paused pool is released
 
   for (int i = 0; i < kManagerWaitSlices && !run->managerEnded.Wait(kPumpSliceMs); ++i) {
@@ -246,10 +242,10 @@ int32_t ThreadPool::Stop(StopMode mode, int32_t timeoutMs, bool pumpMessages) {
 
   // One stop packet per counted worker plus one for a worker still starting.
   const CompletionPacket stop{kStopAddress, kStopArgument, kStopArgument};
-  run->port.Post(stop);
+  port_.Post(stop);
   int32_t threads = threadCount_.load();
   for (int32_t i = 1; i <= threads; ++i) {
-    run->port.Post(stop);
+    port_.Post(stop);
     if (pumpMessages && i % 100 == 0) PumpMessages();
   }
 
@@ -300,14 +296,23 @@ int32_t ThreadPool::Post(TaskRoutine routine, int32_t first, int32_t second) {
 
 int32_t ThreadPool::PostAddress(intptr_t address, int32_t first, int32_t second) {
   if (address == 0) return 0;
-  std::lock_guard<std::mutex> lock(runMutex_);
-  if (state_.load() != static_cast<int32_t>(PoolState::Running)) return 0;
-  work_.fetch_add(kOneQueued);
-  if (!run_->port.Post({address, first, second})) {
-    work_.fetch_sub(kOneQueued);
+  // The state test and the count run under the port's lock, which orders
+  // them with Stop's state change and with the workers' takes: a task is
+  // counted as posted before any worker can start it.
+  bool admitted = false;
+  bool posted = port_.PostIf({address, first, second}, [this, &admitted] {
+    if (state_.load() != static_cast<int32_t>(PoolState::Running)) return false;
+    posted_.fetch_add(1);
+    return admitted = true;
+  });
+  if (!posted) {
+    if (admitted) {  // no memory: counted as run at once, so counters keep only rising
+      slots_[0].started.fetch_add(1);
+      slots_[0].finished.fetch_add(1);
+    }
     return 0;
   }
-  WakeManagerIfShort(*run_);
+  WakeManagerIfShort();
   return 1;
 }
 
@@ -334,12 +339,43 @@ int32_t ThreadPool::SignalTaskDone() {
   return 1;
 }
 
-int32_t ThreadPool::IdleThreadCount() const { return threadCount_.load() - Busy(work_.load()); }
-int32_t ThreadPool::BusyThreadCount() const { return Busy(work_.load()); }
-int32_t ThreadPool::QueuedTaskCount() const { return Queued(work_.load()); }
+int64_t ThreadPool::SumStarted() const {
+  int64_t sum = 0;
+  for (const CounterSlot& slot : slots_) sum += slot.started.load();
+  return sum;
+}
+
+int64_t ThreadPool::SumFinished() const {
+  int64_t sum = 0;
+  for (const CounterSlot& slot : slots_) sum += slot.finished.load();
+  return sum;
+}
+
+void ThreadPool::ResetCounters() {
+  posted_ = 0;
+  for (CounterSlot& slot : slots_) {
+    slot.started = 0;
+    slot.finished = 0;
+  }
+}
+
+int64_t ThreadPool::Outstanding() const {
+  int64_t finished = SumFinished();
+  return posted_.load() - finished;
+}
+
+int32_t ThreadPool::IdleThreadCount() const { return threadCount_.load() - BusyThreadCount(); }
+int32_t ThreadPool::BusyThreadCount() const {
+  int64_t finished = SumFinished();
+  return static_cast<int32_t>(SumStarted() - finished);
+}
+int32_t ThreadPool::QueuedTaskCount() const {
+  int64_t started = SumStarted();
+  return static_cast<int32_t>(posted_.load() - started);
+}
 int32_t ThreadPool::ThreadCount() const { return threadCount_.load(); }
 int32_t ThreadPool::MaxThreadCount() const { return maxThreads_.load(); }
-int32_t ThreadPool::IsIdle() const { return work_.load() == 0 ? 1 : 0; }
+int32_t ThreadPool::IsIdle() const { return Outstanding() == 0 ? 1 : 0; }
 PoolState ThreadPool::State() const { return static_cast<PoolState>(state_.load()); }
 int32_t ThreadPool::IdleTimeout() const { return idleTimeoutMs_.load(); }
 int32_t ThreadPool::StackSize() const { return stackSize_.load(); }
@@ -348,7 +384,7 @@ int32_t ThreadPool::SetMaxThreadCount(int32_t n) {
   auto run = RunningRun();
   if (!run) return 0;
   maxThreads_ = n < 1 ? 1 : n;
-  WakeManagerIfShort(*run);
+  WakeManagerIfShort();
   return 1;
 }
 

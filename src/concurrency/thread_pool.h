@@ -26,6 +26,9 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/completion_port.h"
+#include "platform/event.h"
+
 namespace tarvik {
 
 using TaskRoutine = void (*)(int32_t, int32_t);
@@ -136,18 +139,45 @@ class ThreadPool {
   void LetGo(const std::shared_ptr<Run>& run);
   void TearDown(const std::shared_ptr<Run>& run);
   std::shared_ptr<Run> RunningRun();
-  void WakeManagerIfShort(Run& run);
+  void WakeManagerIfShort();
 
+  // Tasks queued or running; reads the finished counts first so it is
+  // never negative.
+  int64_t Outstanding() const;
+
+  // Read on every post and take, written rarely.
   std::atomic<int32_t> state_{static_cast<int32_t>(PoolState::Stopped)};
   std::atomic<int32_t> accepting_{0};  // 0 makes every worker leave at its next take
   std::atomic<int32_t> threadCount_{0};
-  // Queued tasks in the low 32 bits, running tasks in the high 32 bits, so
-  // taking a task moves it from one to the other in one step and IsIdle
-  // reads both at one instant.
-  std::atomic<uint64_t> work_{0};
   std::atomic<int32_t> maxThreads_{0};
   std::atomic<int32_t> idleTimeoutMs_{0};
   std::atomic<int32_t> stackSize_{0};
+
+  // Tasks are counted at three points of their life; each count only rises
+  // until teardown resets it. queued = posted - started, running = started -
+  // finished. Posters count in posted_; each worker counts in its own slot,
+  // so workers never write to a shared cache line per task (several workers
+  // may share a slot once there are more workers than slots).
+  //
+  // IsIdle sums the finished counts before it reads posted_: if they are
+  // equal, then when the last slot was read no task was queued or running.
+  // A task posts its follow-ups (posted rises) before it counts as finished,
+  // so a pipeline in motion never looks idle.
+  static constexpr int kCounterSlots = 16;
+  struct alignas(64) CounterSlot {
+    std::atomic<int64_t> started{0};
+    std::atomic<int64_t> finished{0};
+  };
+  int64_t SumStarted() const;
+  int64_t SumFinished() const;
+  void ResetCounters();
+
+  alignas(64) std::atomic<int64_t> posted_{0};
+  std::atomic<uint32_t> nextSlot_{0};
+  CounterSlot slots_[kCounterSlots];
+
+  alignas(64) CompletionPort port_;              // queued tasks and stop packets
+  Event demand_{Event::ResetMode::Auto, false};  // more tasks than workers: wakes the manager
 
   std::mutex runMutex_;
   std::shared_ptr<Run> run_;      // guarded by runMutex_; null unless Starting..Stopping

@@ -5,36 +5,43 @@
 
 namespace tarvik {
 
-bool CompletionPort::Post(const CompletionPacket& packet) {
-  bool wake;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    try {
-      packets_.push_back(packet);
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
-    wake = waiters_ > 0;
+bool CompletionPort::Append(const CompletionPacket& packet) {
+  try {
+    packets_.push_back(packet);
+  } catch (const std::bad_alloc&) {
+    return false;
   }
+  return true;
+}
+
+void CompletionPort::WakeIf(bool wake) {
   // Notifying only when someone sleeps keeps a busy port free of system calls.
   if (wake) posted_.notify_one();
-  return true;
+}
+
+bool CompletionPort::Post(const CompletionPacket& packet) {
+  return PostIf(packet, [] { return true; });
 }
 
 bool CompletionPort::Dequeue(CompletionPacket* packet, int64_t timeoutMs) {
   std::unique_lock<std::mutex> lock(mutex_);
-  if (packets_.empty()) {
-    if (timeoutMs == 0) return false;
+  if (packets_.empty() && timeoutMs != 0) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     ++waiters_;
-    if (timeoutMs < 0) {
-      posted_.wait(lock, [this] { return !packets_.empty(); });
-    } else {
-      posted_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                       [this] { return !packets_.empty(); });
+    bool timedOut = false;
+    while (packets_.empty() && !timedOut) {
+      if (timeoutMs < 0) {
+        posted_.wait(lock);
+      } else {
+        timedOut = posted_.wait_until(lock, deadline) == std::cv_status::timeout;
+      }
+      // Every return from the wait takes up one wake-up, whoever it was
+      // meant for: a post then wakes the next sleeper if packets remain.
+      if (wakesPending_ > 0) --wakesPending_;
     }
     --waiters_;
-    if (packets_.empty()) return false;
   }
+  if (packets_.empty()) return false;
   *packet = packets_.front();
   packets_.pop_front();
   return true;

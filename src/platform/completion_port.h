@@ -37,6 +37,20 @@ class CompletionPort {
   // false on time-out, leaving |*packet| untouched.
   bool Dequeue(CompletionPacket* packet, int64_t timeoutMs = -1);
 
+  // Runs |admit| under the port's lock and appends |packet| only when it
+  // returns true. Whatever |admit| decides or counts is thereby ordered with
+  // every other post, take and WithLock call on this port. Returns false when
+  // |admit| refused or no memory could be had.
+  template <typename Admit>
+  bool PostIf(const CompletionPacket& packet, Admit admit);
+
+  // Runs |fn| under the port's lock (see PostIf).
+  template <typename Fn>
+  void WithLock(Fn fn) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    fn();
+  }
+
   // Number of packets queued (a snapshot).
   size_t Size();
 
@@ -44,11 +58,32 @@ class CompletionPort {
   void Clear();
 
  private:
+  // Appends under the held lock; false when no memory could be had.
+  bool Append(const CompletionPacket& packet);
+  void WakeIf(bool wake);
+
   std::mutex mutex_;
   std::condition_variable posted_;        // waited on under mutex_
   std::deque<CompletionPacket> packets_;  // guarded by mutex_
   int32_t waiters_ = 0;                   // guarded by mutex_
+  // Wake-ups sent and not yet taken up by a waiter. A post wakes a sleeper
+  // only when more sleep than have already been woken, so a burst of posts
+  // does not send one futile wake-up per packet.
+  int32_t wakesPending_ = 0;  // guarded by mutex_
 };
+
+template <typename Admit>
+bool CompletionPort::PostIf(const CompletionPacket& packet, Admit admit) {
+  bool wake;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!admit() || !Append(packet)) return false;
+    wake = waiters_ > wakesPending_;
+    if (wake) ++wakesPending_;
+  }
+  WakeIf(wake);
+  return true;
+}
 
 using CompletionPortHandle = std::shared_ptr<CompletionPort>;
 

@@ -6,10 +6,7 @@ namespace tarvik {
 
 Event::Event(ResetMode mode, bool initiallySet) : mode_(mode), signalled_(initiallySet) {}
 
-void Event::Set() {
-  // Fast path: an event that is already signalled stays so and every waiter
-  // that could be woken by this Set has been woken by the one that set it.
-  if (signalled_.load(std::memory_order_acquire)) return;
+void Event::SetSlow() {
   bool wake;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -26,16 +23,7 @@ void Event::Set() {
 
 void Event::Reset() { signalled_.store(false, std::memory_order_release); }
 
-bool Event::TryConsume() {
-  if (mode_ == ResetMode::Manual) return signalled_.load(std::memory_order_acquire);
-  bool expected = true;
-  return signalled_.compare_exchange_strong(expected, false, std::memory_order_acq_rel);
-}
-
-bool Event::Wait(int64_t timeoutMs) {
-  if (TryConsume()) return true;
-  if (timeoutMs == 0) return false;
-
+bool Event::WaitSlow(int64_t timeoutMs) {
   std::unique_lock<std::mutex> lock(mutex_);
   ++waiters_;
   bool got;

@@ -26,7 +26,11 @@ class Event {
 
   // Makes the event signalled and wakes one waiter (auto-reset) or all
   // waiters (manual-reset). Setting a signalled event changes nothing.
-  void Set();
+  void Set() {
+    // An event that is already signalled stays so, and whoever could be
+    // woken by this Set was woken by the one that signalled it.
+    if (!signalled_.load(std::memory_order_acquire)) SetSlow();
+  }
 
   // Makes the event not signalled.
   void Reset();
@@ -35,13 +39,21 @@ class Event {
   // passed; a negative time-out waits without limit, 0 only looks. Returns
   // true when the event was signalled; an auto-reset event is then reset by
   // this call. Returns false on time-out.
-  bool Wait(int64_t timeoutMs = -1);
+  bool Wait(int64_t timeoutMs = -1) {
+    return TryConsume() || (timeoutMs != 0 && WaitSlow(timeoutMs));
+  }
 
   // True while the event is signalled (a snapshot; does not consume it).
   bool IsSet() const { return signalled_.load(std::memory_order_acquire); }
 
  private:
-  bool TryConsume();
+  bool TryConsume() {
+    if (mode_ == ResetMode::Manual) return signalled_.load(std::memory_order_acquire);
+    bool expected = true;
+    return signalled_.compare_exchange_strong(expected, false, std::memory_order_acq_rel);
+  }
+  void SetSlow();
+  bool WaitSlow(int64_t timeoutMs);
 
   const ResetMode mode_;
   // Changed to true only under mutex_, so a waiter that found it false under
