@@ -131,7 +131,7 @@ class ThreadPool {
   int32_t SetStackSize(int32_t bytes);
 
  private:
-  struct Run;  // the queue, events and thread accounting of one Create..teardown
+  struct Run;  // the events and thread accounting of one Create..teardown
 
   void WorkerLoop(const std::shared_ptr<Run>& run, bool idleExit);
   void ManagerLoop(const std::shared_ptr<Run>& run);
