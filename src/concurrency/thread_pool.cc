@@ -302,7 +302,9 @@ int32_t ThreadPool::PostAddress(intptr_t address, int32_t first, int32_t second)
   bool admitted = false;
   bool posted = port_.PostIf({address, first, second}, [this, &admitted] {
     if (state_.load() != static_cast<int32_t>(PoolState::Running)) return false;
-    posted_.fetch_add(1);
+    // Only admitted posts write posted_, all under the port's lock: a plain
+    // store suffices, and a task's later finish still publishes it.
+    posted_.store(posted_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
     return admitted = true;
   });
   if (!posted) {

@@ -5,15 +5,6 @@
 
 namespace tarvik {
 
-bool CompletionPort::Append(const CompletionPacket& packet) {
-  try {
-    packets_.push_back(packet);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  return true;
-}
-
 void CompletionPort::WakeIf(bool wake) {
   // Notifying only when someone sleeps keeps a busy port free of system calls.
   if (wake) posted_.notify_one();

@@ -13,6 +13,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <new>
 
 namespace tarvik {
 
@@ -59,7 +60,14 @@ class CompletionPort {
 
  private:
   // Appends under the held lock; false when no memory could be had.
-  bool Append(const CompletionPacket& packet);
+  bool Append(const CompletionPacket& packet) {
+    try {
+      packets_.push_back(packet);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    return true;
+  }
   void WakeIf(bool wake);
 
   std::mutex mutex_;
