@@ -223,6 +223,11 @@ int32_t ThreadPool::Stop(StopMode mode, int32_t timeoutMs, bool pumpMessages) {
       return was == static_cast<int32_t>(PoolState::Stopped) ? 1 : 0;
     }
     run = run_;
+    // Stop is a member of the run while it posts its stop packets: the last
+    // worker must not tear down (and clear the port) before the last packet
+    // is in, or a packet would outlive the run and end a worker of the next
+    // Create at once.
+    ++run->members;
   }
   auto modeValue = static_cast<int32_t>(mode);
   if (modeValue < 0 || modeValue > 3) mode = StopMode::DropAndWait;
@@ -249,6 +254,7 @@ int32_t ThreadPool::Stop(StopMode mode, int32_t timeoutMs, bool pumpMessages) {
     if (pumpMessages && i % 100 == 0) PumpMessages();
   }
 
+  LetGo(run);
   if (mode == StopMode::DropNoWait || mode == StopMode::DrainNoWait) return 1;
 
   auto stopping = [this] { return state_.load() == static_cast<int32_t>(PoolState::Stopping); };

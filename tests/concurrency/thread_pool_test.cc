@@ -137,6 +137,22 @@ TEST_F(ThreadPoolTest, APoolThatIsNotRunningRefusesWork) {
   EXPECT_EQ(pool.Post(Count), 0);
 }
 
+// Before: a stop packet posted after the last worker had torn the pool down
+// stayed in the queue and ended a worker of the next Create at once (with one
+// initial worker, Create failed as if no worker had started).
+TEST_F(ThreadPoolTest, CreateAfterANoWaitStopAlwaysGetsItsWorkers) {
+  ThreadPool pool;
+  for (int round = 0; round < 200; ++round) {
+    ASSERT_EQ(pool.Create(8, 8, 5000), 1) << "round " << round;
+    ASSERT_EQ(pool.ThreadCount(), 8) << "round " << round;
+    ASSERT_EQ(pool.Post(Count), 1);
+    ASSERT_TRUE(Eventually([&] { return pool.IsIdle() == 1; }));
+    pool.Stop(round % 2 ? StopMode::DrainNoWait : StopMode::DropNoWait);
+    ASSERT_TRUE(Eventually([&] { return pool.State() == PoolState::Stopped; }));
+  }
+  EXPECT_EQ(ran, 200);
+}
+
 TEST_F(ThreadPoolTest, GrowsToTheMaximumUnderLoadAndNoFurtherThenExtraWorkersLeave) {
   ThreadPool pool;
   ASSERT_EQ(pool.Create(1, 3, 200), 1);
