@@ -64,6 +64,19 @@ std::optional<int> ParseCommandLine(int argc, char** argv, AppOptions* options) 
       ->check(CLI::Range(0, 65535));
   app.add_option("--latency", options->latencyMs, "--serve-demo: delay before every answer, in ms")
       ->check(CLI::Range(0, 600000));
+  app.add_option("--categories", options->categories, "--serve-demo: categories (1 to 6)")
+      ->check(CLI::Range(1, 6));
+  app.add_option("--list-pages", options->listPages, "--serve-demo: list pages per category")
+      ->check(CLI::Range(1, 100000));
+  app.add_option("--galleries", options->galleries, "--serve-demo: galleries per list page")
+      ->check(CLI::Range(0, 10000));
+  app.add_option("--min-pictures", options->minPictures,
+                 "--serve-demo: fewest pictures per gallery")
+      ->check(CLI::Range(0, 10000));
+  app.add_option("--max-pictures", options->maxPictures, "--serve-demo: most pictures per gallery")
+      ->check(CLI::Range(0, 10000));
+  app.add_option("--picture-width", options->pictureWidth, "--serve-demo: picture width in pixels")
+      ->check(CLI::Range(16, 4096));
   app.footer(
       "exit status: 0 every announced image saved or already on disk; 1 some images failed;\n"
       "             2 bad arguments or settings; 130 interrupted (Ctrl-C stops the crawl cleanly)");

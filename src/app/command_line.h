@@ -22,8 +22,15 @@ struct AppOptions {
   std::optional<int> downloadThreads;
   std::vector<std::string> connectTo;  // HOST:PORT:HOST2:PORT2
   bool quiet = false;
-  int port = 0;       // --serve-demo
-  int latencyMs = 0;  // --serve-demo
+  // --serve-demo: where and what the demo site serves.
+  int port = 0;
+  int latencyMs = 0;
+  int categories = 3;
+  int listPages = 3;
+  int galleries = 6;    // per list page
+  int minPictures = 8;  // per gallery
+  int maxPictures = 20;
+  int pictureWidth = 480;  // pixels; the height is three quarters of it
 };
 
 // Exit statuses of the program.

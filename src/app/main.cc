@@ -1,4 +1,6 @@
 // tarvik: the main window, a headless crawl, or the demo site.
+#include <algorithm>
+
 #include "app/command_line.h"
 #include "app/headless_run.h"
 #include "app/window_run.h"
@@ -11,6 +13,13 @@ int main(int argc, char** argv) {
     case tarvik::AppMode::kServeDemo: {
       tarvik::DemoOptions demo;
       demo.latencyMs = options.latencyMs;
+      demo.categories = options.categories;
+      demo.listPagesPerCategory = options.listPages;
+      demo.galleriesPerListPage = options.galleries;
+      demo.minPictures = options.minPictures;
+      demo.maxPictures = std::max(options.minPictures, options.maxPictures);
+      demo.pictureWidth = options.pictureWidth;
+      demo.pictureHeight = options.pictureWidth * 3 / 4;
       return tarvik::ServeDemoUntilInterrupted(demo, options.port);
     }
     case tarvik::AppMode::kHeadless:
