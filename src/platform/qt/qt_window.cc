@@ -4,12 +4,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPersistentModelIndex>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <algorithm>
 #include <map>
 #include <set>
@@ -203,7 +205,20 @@ void QtWindow::Refresh() {
     }
     if (work.firstChanged >= 0) table->RowsChanged(work.firstChanged, work.lastChanged);
     if (work.showRow >= 0) {
-      static_cast<QTableView*>(widgets_[index])->scrollTo(table->index(work.showRow, 0));
+      // The view grows its scroll range for new rows only when it lays
+      // itself out again, so scrolling at once would stop short of the
+      // newest rows: scroll once the pending layout has run.
+      auto* view = static_cast<QTableView*>(widgets_[index]);
+      QPersistentModelIndex row(table->index(work.showRow, 0));
+      // A zero timer runs after the view's own delayed layout timer.
+      QTimer::singleShot(0, view, [view, row] {
+        if (!row.isValid()) return;
+        if (row.row() == row.model()->rowCount() - 1) {
+          view->scrollToBottom();
+        } else {
+          view->scrollTo(row);
+        }
+      });
     }
   }
 }
