@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 
 #include "platform/monotonic_clock.h"
@@ -16,7 +17,7 @@ std::string FormatProgress(const ProgressFigures& figures) {
   line += buffer;
   int32_t left = figures.total - figures.done;
   if (rate > 0 && left > 0) {
-    auto secondsLeft = static_cast<int64_t>(left / rate + 0.5);
+    auto secondsLeft = static_cast<int64_t>(std::llround(left / rate));
     std::snprintf(buffer, sizeof(buffer), " | %lld:%02lld left",
                   static_cast<long long>(secondsLeft / 60),
                   static_cast<long long>(secondsLeft % 60));

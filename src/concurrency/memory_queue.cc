@@ -19,7 +19,8 @@ int32_t ReadLength(const char* at) {
 
 MemoryQueue::MemoryQueue() {
   // Without a first buffer the queue still works: the first push allocates.
-  buffer_.reset(static_cast<char*>(std::calloc(step_, 1)));
+  buffer_.reset(static_cast<char*>(std::calloc(step_, 1)  // NOLINT(cppcoreguidelines-no-malloc)
+                                   ));
   if (buffer_) capacity_ = step_;
 }
 
@@ -33,8 +34,10 @@ void MemoryQueue::Clear() {
   if (count_.load() <= 0) return;
   // When the step has been raised above the buffer's size and the larger
   // buffer cannot be had, the old buffer stays: the queue is empty either way.
-  if (auto* resized = static_cast<char*>(std::realloc(buffer_.get(), step_))) {
-    buffer_.release();
+  if (auto* resized = static_cast<char*>(
+          std::realloc(  // NOLINT(cppcoreguidelines-no-malloc): growth must report failure
+              buffer_.get(), step_))) {
+    static_cast<void>(buffer_.release());  // |moved| now owns the block
     buffer_.reset(resized);
     capacity_ = step_;
   }
@@ -110,9 +113,11 @@ bool MemoryQueue::EnsureRoom(int64_t bytes) {
   }
   int64_t grown = capacity_ + bytes + step_;
   if (grown > kMaxBuffer) return false;
-  auto* moved = static_cast<char*>(std::realloc(buffer_.get(), static_cast<size_t>(grown)));
+  auto* moved = static_cast<char*>(
+      std::realloc(  // NOLINT(cppcoreguidelines-no-malloc): growth must report failure
+          buffer_.get(), static_cast<size_t>(grown)));
   if (!moved) return false;
-  buffer_.release();
+  static_cast<void>(buffer_.release());  // |moved| now owns the block
   buffer_.reset(moved);
   std::memset(moved + capacity_, 0, static_cast<size_t>(grown - capacity_));
   capacity_ = static_cast<int32_t>(grown);
@@ -126,8 +131,10 @@ void MemoryQueue::Compact() {
   readOffset_ = 0;
   int32_t shrunk = writeOffset_ + step_;
   if (shrunk >= capacity_) return;
-  if (auto* moved = static_cast<char*>(std::realloc(buffer_.get(), shrunk))) {
-    buffer_.release();
+  if (auto* moved = static_cast<char*>(
+          std::realloc(  // NOLINT(cppcoreguidelines-no-malloc): growth must report failure
+              buffer_.get(), shrunk))) {
+    static_cast<void>(buffer_.release());  // |moved| now owns the block
     buffer_.reset(moved);
     capacity_ = shrunk;
   }

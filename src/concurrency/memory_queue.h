@@ -80,7 +80,7 @@ class MemoryQueue {
 
  private:
   struct FreeBuffer {
-    void operator()(char* p) const { std::free(p); }
+    void operator()(char* p) const { std::free(p); }  // NOLINT(cppcoreguidelines-no-malloc)
   };
   enum class Match { Records, IntegerSlots };
 

@@ -34,7 +34,7 @@ bool StartDetachedThread(std::function<void()> body, int64_t stackBytes) {
   pthread_t thread;
   if (ok) ok = pthread_create(&thread, &attributes, RunBody, owned.get()) == 0;
   pthread_attr_destroy(&attributes);
-  if (ok) owned.release();  // the thread owns it now
+  if (ok) static_cast<void>(owned.release());  // the thread owns it now
   return ok;
 }
 

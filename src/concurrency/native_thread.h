@@ -9,7 +9,7 @@ namespace tarvik {
 
 // Stacks are never made smaller than this: the thread library and the
 // libraries tasks call (HTTP, regex) need room of their own.
-inline constexpr int64_t kMinThreadStackBytes = 256 * 1024;
+inline constexpr int64_t kMinThreadStackBytes = int64_t{256} * 1024;
 
 // Runs |body| on a new detached thread. |stackBytes| 0 takes the system's
 // default stack; any other value is raised to kMinThreadStackBytes when

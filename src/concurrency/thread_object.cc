@@ -110,7 +110,8 @@ int32_t ThreadObject::IsRunning() {
 
 int32_t ThreadObject::StartAt(intptr_t address, int32_t param, const ThreadStartOptions& options) {
   if (address == 0) return 0;
-  return Start(reinterpret_cast<ThreadRoutine>(address), param, options);
+  return Start(reinterpret_cast<ThreadRoutine>(address),  // NOLINT(performance-no-int-to-ptr)
+               param, options);
 }
 
 int32_t ThreadObject::Start(ThreadRoutine routine, int32_t param,

@@ -43,7 +43,7 @@ class RegexEngine {
   // own stack, bounded by kJitStackMaxBytes).
   static constexpr uint32_t kDepthLimit = 1'000'000;
   static constexpr uint32_t kHeapLimitKib = 128 * 1024;
-  static constexpr size_t kJitStackMaxBytes = 8 * 1024 * 1024;
+  static constexpr size_t kJitStackMaxBytes = size_t{8} * 1024 * 1024;
 
   // Compiles |pattern| (GBK) under |options|. Never fails; see IsValid().
   explicit RegexEngine(std::string_view pattern, RegexOptions options = {});
