@@ -4,6 +4,7 @@
 
 #include <array>
 #include <mutex>
+#include <unordered_set>
 #include <vector>
 
 namespace tarvik {
@@ -43,6 +44,10 @@ CURLSH* MakeShare() {
 constexpr size_t kMaxIdleHandles = 64;
 
 std::mutex poolMutex;
+std::unordered_set<CURL*>& CookieEngines() {  // guarded by poolMutex
+  static std::unordered_set<CURL*> handles;
+  return handles;
+}
 std::vector<CURL*>& IdleHandles() {  // guarded by poolMutex
   // Never destroyed, like the share the handles point at.
   static auto* handles = new std::vector<CURL*>;
@@ -84,7 +89,19 @@ void ReleaseEasyHandle(CURL* handle) {
       return;
     }
   }
+  {
+    std::lock_guard lock(poolMutex);
+    CookieEngines().erase(handle);
+  }
   curl_easy_cleanup(handle);
+}
+
+void StartCookieEngine(CURL* handle) {
+  {
+    std::lock_guard lock(poolMutex);
+    if (!CookieEngines().insert(handle).second) return;
+  }
+  curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
 }
 
 }  // namespace tarvik

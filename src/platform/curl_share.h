@@ -23,4 +23,9 @@ CURL* AcquireEasyHandle();
 // reset, or frees it when the pool is full. Thread-safe.
 void ReleaseEasyHandle(CURL* handle);
 
+// Turns on the cookie engine of |handle| unless it is on already. The
+// engine survives curl_easy_reset; turning it on again would leak libcurl's
+// list of cookie files on every request. Thread-safe.
+void StartCookieEngine(CURL* handle);
+
 }  // namespace tarvik

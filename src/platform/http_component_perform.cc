@@ -162,7 +162,7 @@ HttpResponseData HttpComponent::Perform(HttpTransfer& transfer, std::string& err
   curl_easy_setopt(curl, CURLOPT_USERAGENT, transfer.userAgent.c_str());
   // The handle keeps cookies of its own between its requests and across the
   // redirects it follows, unless the caller sends a Cookie header itself.
-  curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
+  StartCookieEngine(curl);
 
   // Proxy: "" turns off the environment's proxy variables too.
   bool named = transfer.proxySetting == HttpComponent::kProxyNamed;
