@@ -113,9 +113,13 @@ int32_t WriteWholeFile(std::string_view gbkPath, std::string_view bytes) {
   const std::string temp = target + ".part";
   FileDescriptor file;
   if (!OpenLockedTemp(temp, &file)) return 0;
-  // The lock is held until the descriptor closes, after the rename.
-  bool ok = ::ftruncate(file.get(), 0) == 0 && WriteAll(file.get(), bytes) &&
-            ::rename(temp.c_str(), target.c_str()) == 0;
+  // The lock is held until the descriptor closes, after the rename. Only a
+  // leftover temporary file is truncated: truncating a fresh, empty file
+  // makes the file system start writing it back at close, on every picture.
+  struct stat status {};
+  bool ok = ::fstat(file.get(), &status) == 0 &&
+            (status.st_size == 0 || ::ftruncate(file.get(), 0) == 0) &&
+            WriteAll(file.get(), bytes) && ::rename(temp.c_str(), target.c_str()) == 0;
   if (!ok) ::unlink(temp.c_str());
   return ok ? 1 : 0;
 }

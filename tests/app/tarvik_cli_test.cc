@@ -120,6 +120,7 @@ TEST_F(TarvikCliTest, HeadlessDemoCrawlSavesEverythingThenResumesWithoutFetching
   std::regex summary(
       "summary: galleries=54 images=(\\d+) saved=(\\d+) skipped=(\\d+) failed=0 seconds=[0-9.]+");
   std::smatch m;
+  std::string images;
   {
     Process tarvik(args, dir_);
     ASSERT_EQ(tarvik.Wait(), 0) << tarvik.Err();
@@ -127,8 +128,8 @@ TEST_F(TarvikCliTest, HeadlessDemoCrawlSavesEverythingThenResumesWithoutFetching
     ASSERT_TRUE(std::regex_match(last, m, summary)) << last;
     EXPECT_EQ(m[1], m[2]);
     EXPECT_EQ(m[3], "0");
+    images = m[1];  // |m| points into |last|
   }
-  std::string images = m[1];
   size_t files = 0;
   for (const auto& entry : fs::recursive_directory_iterator(dir_ / "out")) {
     if (entry.is_regular_file()) ++files;
