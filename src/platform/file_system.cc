@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "platform/encoding.h"
@@ -73,6 +74,26 @@ bool OpenLockedTemp(const std::string& temp, FileDescriptor* file) {
   }
 }
 
+// Result of WriteUnnamed.
+enum class UnnamedWrite { kDone, kFailed, kNotHere };
+
+// Writes |bytes| into a file without a name in |target|'s folder and links it
+// under |target| once it is whole: one directory entry per picture, and a
+// crash leaves nothing behind. kNotHere when the file system cannot make
+// unnamed files or |target| exists already (replacing needs a rename).
+UnnamedWrite WriteUnnamed(const fs::path& target, std::string_view bytes) {
+  fs::path folder = target.parent_path();
+  if (folder.empty()) folder = ".";
+  FileDescriptor file(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+  if (file.get() < 0) return UnnamedWrite::kNotHere;
+  if (!WriteAll(file.get(), bytes)) return UnnamedWrite::kFailed;  // the file vanishes
+  const std::string self = "/proc/self/fd/" + std::to_string(file.get());
+  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+    return UnnamedWrite::kDone;
+  }
+  return UnnamedWrite::kNotHere;
+}
+
 }  // namespace
 
 std::string NativePath(std::string_view gbkPath) {
@@ -110,6 +131,14 @@ int32_t WriteWholeFile(std::string_view gbkPath, std::string_view bytes) {
   fs::path path;
   if (!ToNative(gbkPath, &path) || !path.has_filename()) return 0;
   const std::string target = path.string();
+  switch (WriteUnnamed(path, bytes)) {
+    case UnnamedWrite::kDone:
+      return 1;
+    case UnnamedWrite::kFailed:
+      return 0;
+    case UnnamedWrite::kNotHere:
+      break;
+  }
   const std::string temp = target + ".part";
   FileDescriptor file;
   if (!OpenLockedTemp(temp, &file)) return 0;

@@ -23,13 +23,15 @@ int32_t MakeFolder(std::string_view gbkPath);
 int32_t EnsureFolder(std::string_view gbkPath);
 
 // Replaces the file |gbkPath| with exactly |bytes| (creating it when missing).
-// The bytes go to "<name>.part" in the same folder first and are renamed into
-// place, so a crash or a full disk never leaves a partial file under the final
-// name; a temporary file left over by a crash is reused and replaced. Writers
-// of the same name take turns. 1 on success; 0 when the folder is missing,
-// the final name is a folder, or a write fails, and then the final name holds
-// what it held before and no temporary file remains. Data is not forced to
-// the disk, so a power failure may still lose a fresh file.
+// The final name never holds a partial file: a new file is written without a
+// name and linked under its name once whole (a crash leaves nothing behind);
+// an existing file, or a file system without unnamed files, goes through
+// "<name>.part" in the same folder and a rename, reusing a temporary file left
+// over by a crash. Writers of the same name take turns. 1 on success; 0 when
+// the folder is missing, the final name is a folder, or a write fails, and
+// then the final name holds what it held before and no temporary file
+// remains. Data is not forced to the disk, so a power failure may still lose
+// a fresh file.
 int32_t WriteWholeFile(std::string_view gbkPath, std::string_view bytes);
 
 // The folder of the running program as GBK, without a trailing separator
