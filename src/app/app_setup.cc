@@ -4,6 +4,8 @@
 #include <iostream>
 
 #include "crawler/control_ids.h"
+#include "crawler/crawl_control.h"
+#include "crawler/crawl_globals.h"
 #include "demo/demo_catalog.h"
 #include "platform/encoding.h"
 #include "platform/host_routing.h"
@@ -29,6 +31,21 @@ std::unique_ptr<DemoSite> StartDemoSite(int latencyMs) {
   }
   AddRoutes(site->ConnectToArguments());
   return site;
+}
+
+bool PrepareNetwork(const AppOptions& options, std::unique_ptr<DemoSite>* demoSite) {
+  if (options.demo) {
+    *demoSite = StartDemoSite(0);
+    if (!*demoSite) return false;
+  }
+  return AddRoutes(options.connectTo);
+}
+
+bool PrepareCrawl(const AppOptions& options, MainWindow& mainWindow) {
+  if (!ApplySettings(options, mainWindow)) return false;
+  CreateGlobalObjects(mainWindow.Window(), mainWindow.RunDirectoryPath());
+  mainWindow.SetCrawlHandlers({OnStartClicked, OnPauseClicked, OnContinueClicked, OnStopClicked});
+  return true;
 }
 
 bool AddRoutes(const std::vector<std::string>& routes) {

@@ -11,6 +11,15 @@
 
 namespace tarvik {
 
+// Starts the demo site when |options| ask for it and adds every host route.
+// False (after a message on stderr) when either fails.
+bool PrepareNetwork(const AppOptions& options, std::unique_ptr<DemoSite>* demoSite);
+
+// Applies the command line's settings to |mainWindow|, creates the crawl's
+// global objects for it and hooks the crawl buttons. False (after a message
+// on stderr) when the settings cannot be read.
+bool PrepareCrawl(const AppOptions& options, MainWindow& mainWindow);
+
 // Starts the demo site on a free loopback port and routes www.example.com
 // and img.example.com to it. Returns nothing (after a message on stderr)
 // when it cannot listen.

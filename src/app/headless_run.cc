@@ -72,24 +72,18 @@ int Finish(int64_t startMs, bool interrupted) {
 
 int RunHeadless(const AppOptions& options) {
   std::unique_ptr<DemoSite> demoSite;
-  if (options.demo) {
-    demoSite = StartDemoSite(0);
-    if (!demoSite) return kExitBadArguments;
-  }
-  if (!AddRoutes(options.connectTo)) return kExitBadArguments;
+  if (!PrepareNetwork(options, &demoSite)) return kExitBadArguments;
 
   WindowModel window;
   HeadlessToolkit toolkit;
   toolkit.InstallPump();
   MainWindow mainWindow(window, toolkit, RunDirectory());
-  if (!ApplySettings(options, mainWindow)) return kExitBadArguments;
+  if (!PrepareCrawl(options, mainWindow)) return kExitBadArguments;
   if (window.GetText(kEditSiteUrl).empty()) {
     std::fprintf(stderr, "tarvik: no site address (give --site URL, --config FILE or --demo)\n");
+    DestroyGlobalObjects();
     return kExitBadArguments;
   }
-
-  CreateGlobalObjects(window, mainWindow.RunDirectoryPath());
-  mainWindow.SetCrawlHandlers({OnStartClicked, OnPauseClicked, OnContinueClicked, OnStopClicked});
   InstallInterruptHandler();
 
   ProgressLine progress(!options.quiet);

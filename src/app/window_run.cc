@@ -18,19 +18,13 @@ namespace tarvik {
 int RunWindow(int argc, char** argv, const AppOptions& options) {
   QApplication app(argc, argv);
   std::unique_ptr<DemoSite> demoSite;
-  if (options.demo) {
-    demoSite = StartDemoSite(0);
-    if (!demoSite) return kExitBadArguments;
-  }
-  if (!AddRoutes(options.connectTo)) return kExitBadArguments;
+  if (!PrepareNetwork(options, &demoSite)) return kExitBadArguments;
 
   WindowModel model;
   QtToolkit toolkit;
   QtToolkit::InstallPump();
   MainWindow mainWindow(model, toolkit, RunDirectory());
-  if (!ApplySettings(options, mainWindow)) return kExitBadArguments;
-  CreateGlobalObjects(model, mainWindow.RunDirectoryPath());
-  mainWindow.SetCrawlHandlers({OnStartClicked, OnPauseClicked, OnContinueClicked, OnStopClicked});
+  if (!PrepareCrawl(options, mainWindow)) return kExitBadArguments;
 
   int status;
   {
