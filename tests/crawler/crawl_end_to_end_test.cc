@@ -11,6 +11,19 @@ namespace {
 
 class CrawlTest : public CrawlFixture {
  protected:
+  // A demo site of |categories| x |listPages| x |galleries| galleries with
+  // |minPictures| to |maxPictures| pictures each.
+  static DemoOptions SiteOf(int categories, int listPages, int galleries, int minPictures,
+                            int maxPictures) {
+    DemoOptions options;
+    options.categories = categories;
+    options.listPagesPerCategory = listPages;
+    options.galleriesPerListPage = galleries;
+    options.minPictures = minPictures;
+    options.maxPictures = maxPictures;
+    return options;
+  }
+
   fs::path GalleryFolder(const DemoGallery& gallery) const {
     const DemoCategory& category = site_->Categories()[gallery.category];
     return PictureRoot() / GbkToUtf8(CategoryFolderForSlug(category.slug)) /
@@ -49,11 +62,7 @@ class CrawlTest : public CrawlFixture {
 };
 
 TEST_F(CrawlTest, ThirtyGalleriesLandByteExactWithRowsAndCounters) {
-  DemoOptions options;
-  options.categories = 1;
-  options.listPagesPerCategory = 5;
-  options.galleriesPerListPage = 6;
-  options.minPictures = options.maxPictures = 12;
+  DemoOptions options = SiteOf(1, 5, 6, 12, 12);
   StartSite(options);
   window_.SetText(kEditDownloadThreads, "10");
   const CrawlCounters& c = Globals().counters;
@@ -83,12 +92,7 @@ TEST_F(CrawlTest, ThirtyGalleriesLandByteExactWithRowsAndCounters) {
 }
 
 TEST_F(CrawlTest, SecondCrawlFetchesNoPictureAlreadyOnDisk) {
-  DemoOptions options;
-  options.categories = 2;
-  options.listPagesPerCategory = 2;
-  options.galleriesPerListPage = 2;
-  options.minPictures = 2;
-  options.maxPictures = 4;
+  DemoOptions options = SiteOf(2, 2, 2, 2, 4);
   StartSite(options);
   CrawlToEnd();
   ExpectPicturesOnDisk();
@@ -105,11 +109,7 @@ TEST_F(CrawlTest, SecondCrawlFetchesNoPictureAlreadyOnDisk) {
 }
 
 TEST_F(CrawlTest, PauseHoldsEveryPictureRequestAndContinueFinishes) {
-  DemoOptions options;
-  options.categories = 1;
-  options.listPagesPerCategory = 2;
-  options.galleriesPerListPage = 4;
-  options.minPictures = options.maxPictures = 10;
+  DemoOptions options = SiteOf(1, 2, 4, 10, 10);
   options.latencyMs = 20;
   StartSite(options);
   window_.Click(kButtonStart);
@@ -131,10 +131,7 @@ TEST_F(CrawlTest, PauseHoldsEveryPictureRequestAndContinueFinishes) {
 }
 
 TEST_F(CrawlTest, StopInMidCrawlReturnsSoonAndLeavesOnlyWholeFiles) {
-  DemoOptions options;
-  options.categories = 3;
-  options.listPagesPerCategory = 3;
-  options.galleriesPerListPage = 6;
+  DemoOptions options = SiteOf(3, 3, 6, 8, 20);
   options.latencyMs = 20;
   StartSite(options);
   window_.Click(kButtonStart);
@@ -156,11 +153,7 @@ TEST_F(CrawlTest, StopInMidCrawlReturnsSoonAndLeavesOnlyWholeFiles) {
 }
 
 TEST_F(CrawlTest, CategoryModeOffCrawlsTheSiteAddressAsTheOnlyCategory) {
-  DemoOptions options;
-  options.categories = 2;
-  options.listPagesPerCategory = 2;
-  options.galleriesPerListPage = 2;
-  options.minPictures = options.maxPictures = 2;
+  DemoOptions options = SiteOf(2, 2, 2, 2, 2);
   StartSite(options);
   const DemoCategory& second = site_->Categories()[1];
   window_.SetText(kEditSiteUrl, second.url);
@@ -176,11 +169,7 @@ TEST_F(CrawlTest, CategoryModeOffCrawlsTheSiteAddressAsTheOnlyCategory) {
 }
 
 TEST_F(CrawlTest, FailedPicturesLeaveNoFileAndRetriesRescueAServerError) {
-  DemoOptions options;
-  options.categories = 1;
-  options.listPagesPerCategory = 1;
-  options.galleriesPerListPage = 2;
-  options.minPictures = options.maxPictures = 4;
+  DemoOptions options = SiteOf(1, 1, 2, 4, 4);
   StartSite(options);
   const int first = site_->Galleries()[0].number;
   const int second = site_->Galleries()[1].number;
@@ -203,11 +192,7 @@ TEST_F(CrawlTest, FailedPicturesLeaveNoFileAndRetriesRescueAServerError) {
 }
 
 TEST_F(CrawlTest, HostileTitlesWriteNothingOutsideThePictureRoot) {
-  DemoOptions options;
-  options.categories = 1;
-  options.listPagesPerCategory = 1;
-  options.galleriesPerListPage = 8;
-  options.minPictures = options.maxPictures = 1;
+  DemoOptions options = SiteOf(1, 1, 8, 1, 1);
   options.hostileTitles = true;
   StartSite(options);
 
