@@ -79,6 +79,7 @@ int32_t ThreadPool::Create(std::optional<int32_t> initialThreads, std::optional<
   demand_.Reset();
   accepting_ = 1;
   threadCount_ = 0;
+  startingCount_ = 0;
   ResetCounters();
 
   ++run->members;
@@ -138,6 +139,7 @@ bool ThreadPool::StartWorker(const std::shared_ptr<Run>& run, bool idleExit) {
 void ThreadPool::WorkerLoop(const std::shared_ptr<Run>& run, bool idleExit) {
   CounterSlot& counts = slots_[nextSlot_.fetch_add(1) % kCounterSlots];
   ++threadCount_;
+  if (idleExit) --startingCount_;  // after counting in, so the sum never dips
   if (state_.load() != static_cast<int32_t>(PoolState::Stopping)) run->started.Set();
   for (;;) {
     CompletionPacket packet;
@@ -160,15 +162,19 @@ void ThreadPool::ManagerLoop(const std::shared_ptr<Run>& run) {
   demand_.Wait();
   int failures = 0;
   while (state_.load() == static_cast<int32_t>(PoolState::Running)) {
-    int32_t threads = threadCount_.load();
+    int32_t threads = threadCount_.load() + startingCount_.load();
     if (threads < maxThreads_.load() && Outstanding() > threads) {
+      ++startingCount_;
       if (StartWorker(run, true)) {
         failures = 0;
         int32_t now = threadCount_.load();
         run->started.Wait(int64_t{now} * 2 + 1000);
-      } else if (++failures == 5) {
-        maxThreads_ = threadCount_.load();  // stop growing
-        failures = 0;
+      } else {
+        --startingCount_;
+        if (++failures == 5) {
+          maxThreads_ = threadCount_.load();  // stop growing
+          failures = 0;
+        }
       }
     } else {
       demand_.Wait();

@@ -149,6 +149,10 @@ class ThreadPool {
   std::atomic<int32_t> state_{static_cast<int32_t>(PoolState::Stopped)};
   std::atomic<int32_t> accepting_{0};  // 0 makes every worker leave at its next take
   std::atomic<int32_t> threadCount_{0};
+  // On-demand workers the manager has started that have not counted
+  // themselves in threadCount_ yet; growth counts them too, so a late
+  // starter cannot make the manager overshoot maxThreads_.
+  std::atomic<int32_t> startingCount_{0};
   std::atomic<int32_t> maxThreads_{0};
   std::atomic<int32_t> idleTimeoutMs_{0};
   std::atomic<int32_t> stackSize_{0};
