@@ -169,7 +169,7 @@ std::string DemoSite::ExpectedPictureBytes(int gallery, int image) const {
 
 void DemoSite::SetLatencyMs(int latencyMs) { latencyMs_.store(std::max(0, latencyMs)); }
 
-void DemoSite::SetFaults(std::vector<PictureFault> faults) {
+void DemoSite::SetFaults(const std::vector<PictureFault>& faults) {
   std::lock_guard<std::mutex> lock(faultMutex_);
   faults_.clear();
   for (const PictureFault& fault : faults) faults_.push_back({fault, 0});

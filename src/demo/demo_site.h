@@ -76,7 +76,7 @@ class DemoSite {
   // Delay before every answer from now on.
   void SetLatencyMs(int latencyMs);
   // Replaces the picture faults; a 500-first-k fault starts counting afresh.
-  void SetFaults(std::vector<PictureFault> faults);
+  void SetFaults(const std::vector<PictureFault>& faults);
 
   // Requests and connections seen (see DemoRequestLog).
   std::vector<DemoRequest> RequestLog() const { return log_.Entries(); }

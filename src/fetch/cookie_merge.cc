@@ -37,6 +37,7 @@ std::string MergeCookieTexts(std::string& oldCookies, std::string& newCookies) {
   newCookies = RemoveSpaces(newCookies);
   std::vector<std::string> merged = SplitText(newCookies, ";");
   std::vector<std::string> names;
+  names.reserve(merged.size());
   for (const std::string& item : merged) names.push_back(CookieName(item));
   // Earlier old items count too, so of several with one name the first wins.
   for (const std::string& item : SplitText(oldCookies, ";")) {

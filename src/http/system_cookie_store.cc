@@ -46,7 +46,7 @@ std::string GetSystemCookies(std::string_view url) {
   std::string joined;
   for (const auto& [name, value] : it->second) {
     if (!joined.empty()) joined += "; ";
-    joined += name + "=" + value;
+    joined.append(name).append("=").append(value);
   }
   return joined;
 }

@@ -1,7 +1,7 @@
 #include "platform/encoding.h"
 
-#include <cerrno>
 #include <iconv.h>
+#include <cerrno>
 
 #include <cstdint>
 
@@ -19,7 +19,10 @@ class Converter {
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
 
-  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  // iconv_open's failure value is (iconv_t)-1.
+  bool ok() const {
+    return cd_ != reinterpret_cast<iconv_t>(-1);
+  }  // NOLINT(performance-no-int-to-ptr)
 
   // Converts |in|; on an unreadable or unwritable character emits |question|
   // (the target's "?") and skips the source character, whose length
@@ -56,7 +59,11 @@ class Converter {
 
 size_t Utf8SequenceLength(std::string_view s, size_t pos) {
   auto lead = static_cast<unsigned char>(s[pos]);
-  size_t n = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 1;
+  size_t n = lead < 0x80           ? 1
+             : (lead >> 5) == 0x6  ? 2
+             : (lead >> 4) == 0xE  ? 3
+             : (lead >> 3) == 0x1E ? 4
+                                   : 1;
   // Skip only as far as the continuation bytes really go.
   size_t len = 1;
   while (len < n && pos + len < s.size() &&
@@ -112,7 +119,9 @@ std::string ToUtf16LeBytes(std::u16string_view s) {
 
 }  // namespace
 
-std::string GbkToUtf8(std::string_view gbk) { return Converter("UTF-8", "CP936").Run(gbk, "?", GbkSkip); }
+std::string GbkToUtf8(std::string_view gbk) {
+  return Converter("UTF-8", "CP936").Run(gbk, "?", GbkSkip);
+}
 
 std::string Utf8ToGbk(std::string_view utf8) {
   return Converter("CP936", "UTF-8").Run(utf8, "?", Utf8SequenceLength);
@@ -127,7 +136,8 @@ std::string Utf16ToGbk(std::u16string_view utf16) {
 }
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
-  return FromBytes(Converter("UTF-16LE", "UTF-8").Run(utf8, std::string_view("?\0", 2), Utf8SequenceLength));
+  return FromBytes(
+      Converter("UTF-16LE", "UTF-8").Run(utf8, std::string_view("?\0", 2), Utf8SequenceLength));
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {

@@ -64,7 +64,7 @@ const GbkCodec& GbkCodec::Instance() {
   return codec;
 }
 
-GbkCodec::GbkCodec() : pairs_((kLastLead - kFirstLead + 1) * 256, 0), reverse_(0x10000, 0) {
+GbkCodec::GbkCodec() : pairs_(size_t{kLastLead - kFirstLead + 1} * 256, 0), reverse_(0x10000, 0) {
   // The tables come from the reference conversions, so both paths agree byte
   // for byte. Only code points that decode to one BMP character are kept.
   auto learn = [&](std::string_view gbk) -> char32_t {

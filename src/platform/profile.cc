@@ -14,7 +14,7 @@ namespace tarvik {
 namespace {
 
 // Longest line head kept while reading; the rest of a longer line is skipped.
-constexpr size_t kMaxLineHead = 64 * 1024;
+constexpr size_t kMaxLineHead = size_t{64} * 1024;
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -96,7 +96,7 @@ std::string ReadProfileString(std::string_view section, std::string_view key,
   bool sectionSeen = false;
   std::string head;
   bool skipping = false;
-  std::vector<char> chunk(64 * 1024);
+  std::vector<char> chunk(size_t{64} * 1024);
   auto handleLine = [&](std::string_view text) -> std::optional<std::string> {
     Line line = ParseLine(text);
     if (line.kind == Line::kSection) {
@@ -144,7 +144,7 @@ int32_t WriteProfileString(std::string_view section, std::string_view key, std::
   if (PathExists(gbkPath)) {
     File file = OpenForReading(gbkPath);
     if (!file) return 0;
-    std::vector<char> chunk(64 * 1024);
+    std::vector<char> chunk(size_t{64} * 1024);
     for (;;) {
       size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
       if (got == 0) break;

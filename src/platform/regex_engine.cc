@@ -27,7 +27,7 @@ using MatchContextPtr = std::unique_ptr<pcre2_match_context, Deleter<pcre2_match
 using MatchDataPtr = std::unique_ptr<pcre2_match_data, Deleter<pcre2_match_data_free>>;
 using JitStackPtr = std::unique_ptr<pcre2_jit_stack, Deleter<pcre2_jit_stack_free>>;
 
-constexpr size_t kJitStackStartBytes = 32 * 1024;
+constexpr size_t kJitStackStartBytes = size_t{32} * 1024;
 
 // Length of the UTF-8 character starting at |text|[|pos|]; the subject is
 // well-formed, so the lead byte tells.
@@ -86,7 +86,7 @@ void ExpandReplacement(std::string_view replacement, std::string_view subject,
         out.push_back('$');
         ++i;
       } else {
-        appendRange(ovector[2 * group], ovector[2 * group + 1]);
+        appendRange(ovector[size_t{2} * group], ovector[size_t{2} * group + 1]);
         i += used;
       }
     } else {
