@@ -21,7 +21,8 @@ class FileOrFolderDialog : public QFileDialog {
     const QStringList files = selectedFiles();
     if (!files.isEmpty() && QFileInfo::exists(files.first())) {
       chosen_ = files.first();
-      QDialog::accept();
+      // QFileDialog::accept would open a folder instead of choosing it.
+      QDialog::accept();  // NOLINT(bugprone-parent-virtual-call)
       return;
     }
     QFileDialog::accept();
