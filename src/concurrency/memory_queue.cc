@@ -34,13 +34,7 @@ void MemoryQueue::Clear() {
   if (count_.load() <= 0) return;
   // When the step has been raised above the buffer's size and the larger
   // buffer cannot be had, the old buffer stays: the queue is empty either way.
-  if (auto* resized = static_cast<char*>(
-          std::realloc(  // NOLINT(cppcoreguidelines-no-malloc): growth must report failure
-              buffer_.get(), step_))) {
-    static_cast<void>(buffer_.release());  // |moved| now owns the block
-    buffer_.reset(resized);
-    capacity_ = step_;
-  }
+  Resize(step_);
   readOffset_ = writeOffset_ = 0;
   count_.store(0);
 }
@@ -103,41 +97,42 @@ bool MemoryQueue::ContainsIntegerSlot(std::string_view value) const {
   return false;
 }
 
-bool MemoryQueue::EnsureRoom(int64_t bytes) {
-  if (readOffset_ > 0) {
-    int32_t live = writeOffset_ - readOffset_;
-    if (live > 0) std::memmove(buffer_.get(), buffer_.get() + readOffset_, live);
-    writeOffset_ = live;
-    readOffset_ = 0;
-    if (capacity_ - writeOffset_ >= bytes) return true;
-  }
-  int64_t grown = capacity_ + bytes + step_;
-  if (grown > kMaxBuffer) return false;
-  auto* moved = static_cast<char*>(
-      std::realloc(  // NOLINT(cppcoreguidelines-no-malloc): growth must report failure
-          buffer_.get(), static_cast<size_t>(grown)));
-  if (!moved) return false;
-  static_cast<void>(buffer_.release());  // |moved| now owns the block
-  buffer_.reset(moved);
-  std::memset(moved + capacity_, 0, static_cast<size_t>(grown - capacity_));
-  capacity_ = static_cast<int32_t>(grown);
-  return true;
-}
-
-void MemoryQueue::Compact() {
+void MemoryQueue::MoveLiveToFront() {
   int32_t live = writeOffset_ - readOffset_;
   if (live > 0) std::memmove(buffer_.get(), buffer_.get() + readOffset_, live);
   writeOffset_ = live;
   readOffset_ = 0;
-  int32_t shrunk = writeOffset_ + step_;
-  if (shrunk >= capacity_) return;
-  if (auto* moved = static_cast<char*>(
-          std::realloc(  // NOLINT(cppcoreguidelines-no-malloc): growth must report failure
-              buffer_.get(), shrunk))) {
-    static_cast<void>(buffer_.release());  // |moved| now owns the block
-    buffer_.reset(moved);
-    capacity_ = shrunk;
+}
+
+bool MemoryQueue::Resize(int64_t bytes) {
+  // realloc, not a container: a failed growth must leave the records as
+  // they were and be reported, and a shrink should stay in place.
+  // NOLINTNEXTLINE(cppcoreguidelines-no-malloc)
+  auto* resized = static_cast<char*>(std::realloc(buffer_.get(), static_cast<size_t>(bytes)));
+  if (!resized) return false;
+  static_cast<void>(buffer_.release());  // |resized| owns the block now
+  buffer_.reset(resized);
+  capacity_ = static_cast<int32_t>(bytes);
+  return true;
+}
+
+bool MemoryQueue::EnsureRoom(int64_t bytes) {
+  if (readOffset_ > 0) {
+    MoveLiveToFront();
+    if (capacity_ - writeOffset_ >= bytes) return true;
   }
+  int64_t grown = capacity_ + bytes + step_;
+  if (grown > kMaxBuffer) return false;
+  int32_t old = capacity_;
+  if (!Resize(grown)) return false;
+  std::memset(buffer_.get() + old, 0, static_cast<size_t>(grown - old));
+  return true;
+}
+
+void MemoryQueue::Compact() {
+  MoveLiveToFront();
+  int32_t shrunk = writeOffset_ + step_;
+  if (shrunk < capacity_) Resize(shrunk);
 }
 
 bool MemoryQueue::Pop(std::string_view* payload) {

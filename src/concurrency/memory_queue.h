@@ -89,6 +89,11 @@ class MemoryQueue {
   bool Pop(std::string_view* payload);
   bool ContainsRecord(std::string_view payload) const;
   bool ContainsIntegerSlot(std::string_view value) const;
+  // Moves the unread records to the start of the buffer.
+  void MoveLiveToFront();
+  // Gives the buffer |bytes| bytes, keeping its contents; false (buffer
+  // unchanged) when no memory can be had.
+  bool Resize(int64_t bytes);
   bool EnsureRoom(int64_t bytes);
   void Compact();
 
